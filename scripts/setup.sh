@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs everything the build, the program and the tests need on a Debian 12 machine.
+# Safe to run again; it only installs what is missing.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+pkgs=(
+  cmake g++ make ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils trayer imagemagick fonts-dejavu-core
+  iproute2 iputils-ping fping libcap2-bin procps
+)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
