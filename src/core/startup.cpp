@@ -1,0 +1,47 @@
+#include "core/startup.h"
+
+#include "core/config_reader.h"
+#include "core/interval_rule.h"
+#include "window/board_layout.h"
+
+namespace orvane2 {
+
+QString MissingConfigMessage(const QString& path)
+{
+    return QString::fromUtf8("Конфигурационный файл ") + path + QString::fromUtf8(" не найден");
+}
+
+QString MissingIntervalMessage()
+{
+    return QString::fromUtf8(
+        "В вашем конфиге отсуствует параметр checkinterval, выставлено время проверки по умолчанию - 60 секунд");
+}
+
+void Form_Load(FormState& state, FormServices& services, const QString& argumentString,
+               const StartupHooks& hooks)
+{
+    state.NewGroupPending = false;
+    if (services.FileExists(kRestartScript))
+        services.Kill(kRestartScript);
+
+    state.ConfigPath = argumentString.isEmpty() ? kDefaultConfigPath : argumentString;
+    if (!services.FileExists(state.ConfigPath)) {
+        services.MsgBox(MissingConfigMessage(state.ConfigPath));
+        services.End(1);
+    }
+
+    ReadConfiguration(state, services);
+    if (state.Timer1Interval == kDesignTimerInterval) {
+        services.MsgBox(MissingIntervalMessage());
+        state.Timer1Interval = kDefaultIntervalMs;
+    }
+    state.TotalHosts = state.HostCount;
+    if (hooks.createProbe)
+        state.Pinger = hooks.createProbe();
+    state.HostAlive = false;
+    SizeWindow(state);
+    if (hooks.addIcon)
+        hooks.addIcon();
+}
+
+}  // namespace orvane2

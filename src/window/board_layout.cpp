@@ -1,0 +1,48 @@
+#include "window/board_layout.h"
+
+namespace orvane2 {
+
+void AddGroup(FormState& state)
+{
+    Board& board = state.board;
+    ++state.GroupCount;
+    const int16_t g = board.NewFrame();
+    GroupBox& box = board.Frame1[g];
+    box.visible = true;
+    box.caption = state.ConfigLine.size() > 6 ? state.ConfigLine.right(state.ConfigLine.size() - 6) : QString();
+    if (g == 1) {
+        box.rect.top = layout::kFirstBoxTop;
+    } else {
+        const Rect& previous = board.Frame1[g - 1].rect;
+        box.rect.top = previous.height + previous.top + layout::kBoxGap;
+    }
+    state.NewGroupPending = true;
+}
+
+void PlaceHostLabel(FormState& state, const QString& caption)
+{
+    Board& board = state.board;
+    HostLabel& label = board.Label1[state.HostCount];
+    label.container = state.GroupCount;
+    label.visible = true;
+    label.caption = caption;
+    if (state.NewGroupPending) {
+        label.rect.top = layout::kFirstLabelTop;
+        state.NewGroupPending = false;
+    } else {
+        const Rect& previous = board.Label1[state.HostCount - 1].rect;
+        label.rect.top = previous.height + previous.top;
+    }
+    board.Frame1[state.GroupCount].rect.height = label.rect.top + layout::kBoxBottomMargin;
+}
+
+void SizeWindow(FormState& state)
+{
+    Board& board = state.board;
+    const Rect& last = board.Frame1[state.GroupCount].rect;
+    const int height = last.height + last.top + layout::kWindowExtraHeight;
+    board.WindowHeight = height;
+    board.StatusString.rect.top = height - layout::kStatusLineLift;
+}
+
+}  // namespace orvane2
