@@ -1,6 +1,8 @@
 #include "core/argument_string.h"
+#include "probe/ping_ipv4.h"
 #include "window/form1.h"
 #include "window/qt_form_services.h"
+#include "window/qt_tray_service.h"
 
 #include <QApplication>
 
@@ -14,10 +16,14 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    // The window hides to the tray and message boxes may outlive it on screen: the
+    // program ends only through its own exit paths.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QtFormServices services;
-    Form1 form(services);
-    form.Load(argumentString);
+    QtTrayService tray;
+    Form1 form(services, tray);
+    form.Load(argumentString, [] { return std::make_unique<PingIPv4>(); });
     form.show();
     return QApplication::exec();
 }

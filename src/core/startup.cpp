@@ -40,6 +40,8 @@ void Form_Load(FormState& state, FormServices& services, const QString& argument
         state.Pinger = hooks.createProbe();
     state.HostAlive = false;
     SizeWindow(state);
+    if (hooks.placeBoard)
+        hooks.placeBoard();
     if (hooks.addIcon)
         hooks.addIcon();
 }

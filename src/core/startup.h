@@ -17,6 +17,7 @@ QString MissingIntervalMessage();
 // The parts of start-up that belong to the running window rather than to the board.
 struct StartupHooks {
     std::function<std::unique_ptr<HostProbe>()> createProbe;  // the one probe of the window
+    std::function<void()> placeBoard;                          // the board sized: show it
     std::function<void()> addIcon;                             // the tray icon, added last
 };
 

@@ -1,0 +1,68 @@
+#include "core/check_cycle.h"
+
+namespace orvane2 {
+
+QString RecheckingStatus()
+{
+    return QString::fromUtf8("Перепроверяем...");
+}
+
+QString DnsMessage(const QString& hostName)
+{
+    return QString::fromUtf8("Что-то не так. Проверьте свой DNS. ") + hostName + QString::fromUtf8(" не резолвится");
+}
+
+CheckCycle::CheckCycle(FormState& state, FormServices& services, BoardSurface& surface)
+    : state_(state), services_(services), surface_(surface)
+{
+}
+
+void CheckCycle::Timer1_Timer()
+{
+    if (running_)
+        return;
+    running_ = true;
+    struct Finished {
+        bool& flag;
+        ~Finished() { flag = false; }
+    } finished{running_};
+    services_.DoEvents();
+    CheckAll();
+}
+
+void CheckCycle::CheckAll()
+{
+    SetStatus(RecheckingStatus());
+    services_.DoEvents();
+    const int16_t total = state_.TotalHosts;
+    for (int16_t i = 1; i <= total; ++i) {
+        state_.HostCount = i;
+        state_.CurrentHost = state_.HostNames[i];
+        const bool resolved = CheckHost(i);
+        state_.board.Label1[i].foreColor = resolved && state_.HostAlive ? kAliveColor : kDeadColor;
+        surface_.LabelColorChanged(i);
+    }
+    SetStatus(QString());
+}
+
+bool CheckCycle::CheckHost(int index)
+{
+    std::string ip = state_.ResolvedIP.toStdString();
+    const int32_t result = state_.Pinger->Resolve(state_.CurrentHost.toStdString(), ip);
+    if (result != 0) {
+        services_.MsgBox(DnsMessage(state_.HostNames[index]));
+        return false;
+    }
+    state_.ResolvedIP = QString::fromStdString(ip);
+    state_.CurrentHost = state_.ResolvedIP;
+    state_.HostAlive = state_.Pinger->Ping(ip, kPingTimeoutMs, std::string());
+    return true;
+}
+
+void CheckCycle::SetStatus(const QString& caption)
+{
+    state_.board.StatusString.caption = caption;
+    surface_.StatusCaptionChanged();
+}
+
+}  // namespace orvane2

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "window/form_services.h"
+#include "window/form_state.h"
+
+#include <cstdint>
+
+namespace orvane2 {
+
+inline constexpr uint32_t kAliveColor = 0x008000;  // dark green, 0x00BBGGRR
+inline constexpr uint32_t kDeadColor = 0x0000FF;   // red
+inline constexpr int32_t kPingTimeoutMs = 1000;
+
+QString RecheckingStatus();
+QString DnsMessage(const QString& hostName);
+
+// Where the check cycle's changes to the board become visible: the window repaints the
+// status line or a host label when told.
+class BoardSurface {
+public:
+    virtual ~BoardSurface() = default;
+    virtual void StatusCaptionChanged() = 0;
+    virtual void LabelColorChanged(int index) = 0;
+};
+
+// The periodic check: every host in file order is resolved and sent one echo, and its
+// label coloured dark green (answered) or red (not, or its name did not resolve).
+class CheckCycle {
+public:
+    CheckCycle(FormState& state, FormServices& services, BoardSurface& surface);
+
+    // One tick of the check timer: lets pending window events run, then checks all
+    // hosts. A tick that falls due while a cycle is running (inside its event pump or
+    // while a message is open) does nothing.
+    void Timer1_Timer();
+    bool Running() const { return running_; }
+
+private:
+    void CheckAll();
+    // Probes CurrentHost; false when its name did not resolve.
+    bool CheckHost(int index);
+    void SetStatus(const QString& caption);
+
+    FormState& state_;
+    FormServices& services_;
+    BoardSurface& surface_;
+    bool running_ = false;
+};
+
+}  // namespace orvane2
