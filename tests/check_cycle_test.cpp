@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace orvane2 {
 namespace {
 
@@ -163,6 +165,39 @@ TEST_F(CycleFixture, HostCountIsRestoredForLaterCycles)
     cycle.Timer1_Timer();
     EXPECT_EQ(services.messages.size(), 6u);  // every unresolvable host, every cycle
     EXPECT_EQ(state.TotalHosts, 3);
+}
+
+TEST_F(CycleFixture, RefusedIcmpIsExplainedOncePerRun)
+{
+    AddHosts({"127.0.0.1", "127.0.0.2"});
+    probe->addresses = {{"127.0.0.1", "127.0.0.1"}, {"127.0.0.2", "127.0.0.2"}};
+    struct Case {
+        int32_t reason;
+        int32_t status;
+        bool explained;
+    };
+    for (const Case& c : {Case{2, EPERM, true}, Case{2, EACCES, true}, Case{2, EMFILE, false}, Case{3, 11010, false},
+                          Case{4, EPERM, false}}) {
+        FormState fresh;
+        RecordingFormServices freshServices;
+        auto owned = std::make_unique<FakeProbe>(*probe);
+        owned->failReason = c.reason;
+        owned->failStatus = c.status;
+        fresh.Pinger = std::move(owned);
+        fresh.HostNames = state.HostNames;
+        fresh.board = state.board;
+        fresh.TotalHosts = state.TotalHosts;
+        RecordingSurface freshSurface(fresh);
+        CheckCycle freshCycle(fresh, freshServices, freshSurface);
+        freshCycle.Timer1_Timer();
+        freshCycle.Timer1_Timer();
+        const QStringList expected = c.explained ? QStringList{IcmpNotPermittedMessage()} : QStringList{};
+        EXPECT_EQ(freshServices.Prompts(), expected) << c.reason << " " << c.status;
+        EXPECT_EQ(fresh.board.Label1[1].foreColor, kDeadColor);
+        EXPECT_EQ(fresh.board.Label1[2].foreColor, kDeadColor);
+    }
+    EXPECT_TRUE(IcmpNotPermittedMessage().contains(QStringLiteral("net.ipv4.ping_group_range")));
+    EXPECT_TRUE(IcmpNotPermittedMessage().contains(QStringLiteral("cap_net_raw")));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "core/check_cycle.h"
 
+#include <cerrno>
+
 namespace orvane2 {
 
 QString RecheckingStatus()
@@ -11,6 +13,20 @@ QString DnsMessage(const QString& hostName)
 {
     return QString::fromUtf8("Что-то не так. Проверьте свой DNS. ") + hostName + QString::fromUtf8(" не резолвится");
 }
+
+QString IcmpNotPermittedMessage()
+{
+    return QString::fromUtf8(
+        "Программе не разрешено отправлять ICMP-запросы (ping), поэтому все узлы "
+        "показаны красными. Разрешите ping-сокеты командой "
+        "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" "
+        "или дайте программе право cap_net_raw: sudo setcap cap_net_raw+ep $(command -v orvane2)");
+}
+
+namespace {
+// Reason of a Ping whose echo service could not be opened.
+constexpr int32_t kReasonOpenFailed = 2;
+}  // namespace
 
 CheckCycle::CheckCycle(FormState& state, FormServices& services, BoardSurface& surface)
     : state_(state), services_(services), surface_(surface)
@@ -56,7 +72,19 @@ bool CheckCycle::CheckHost(int index)
     state_.ResolvedIP = QString::fromStdString(ip);
     state_.CurrentHost = state_.ResolvedIP;
     state_.HostAlive = state_.Pinger->Ping(ip, kPingTimeoutMs, std::string());
+    if (!state_.HostAlive)
+        ReportIfIcmpRefused();
     return true;
+}
+
+void CheckCycle::ReportIfIcmpRefused()
+{
+    const HostProbe& probe = *state_.Pinger;
+    const bool refused = probe.Reason == kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
+    if (!refused || icmpRefusalReported_)
+        return;
+    icmpRefusalReported_ = true;
+    services_.MsgBox(IcmpNotPermittedMessage());
 }
 
 void CheckCycle::SetStatus(const QString& caption)

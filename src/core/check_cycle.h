@@ -13,6 +13,7 @@ inline constexpr int32_t kPingTimeoutMs = 1000;
 
 QString RecheckingStatus();
 QString DnsMessage(const QString& hostName);
+QString IcmpNotPermittedMessage();
 
 // Where the check cycle's changes to the board become visible: the window repaints the
 // status line or a host label when told.
@@ -40,11 +41,15 @@ private:
     // Probes CurrentHost; false when its name did not resolve.
     bool CheckHost(int index);
     void SetStatus(const QString& caption);
+    // Says once per run why every host is red when the system lets the program send
+    // no ICMP at all.
+    void ReportIfIcmpRefused();
 
     FormState& state_;
     FormServices& services_;
     BoardSurface& surface_;
     bool running_ = false;
+    bool icmpRefusalReported_ = false;
 };
 
 }  // namespace orvane2

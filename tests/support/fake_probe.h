@@ -27,12 +27,18 @@ public:
         calls.push_back("Ping " + IP + " " + std::to_string(TimeoutMS) + " [" + Data + "]");
         if (onPing)
             onPing(IP);
-        return alive.count(IP) > 0;
+        if (alive.count(IP) > 0)
+            return true;
+        Reason = failReason;
+        Status = failStatus;
+        return false;
     }
 
     std::map<std::string, std::string> addresses;
     std::map<std::string, bool> alive;
     std::vector<std::string> calls;
+    int32_t failReason = 3;      // a silent host by default
+    int32_t failStatus = 11010;  // request timed out
     std::function<void(const std::string&)> onPing;
 };
 
