@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace orvane2 {
+
+// One echo reply record at the start of SendEcho's reply buffer, laid out as the
+// 32-bit ICMP_ECHO_REPLY of the Windows echo service (all values in host order
+// except the address):
+//   offset 0  address      uint32, the replying host, network byte order
+//   offset 4  status       uint32, an IP status (0 = success)
+//   offset 8  round trip   uint32, milliseconds
+//   offset 12 data size    uint16, bytes of echoed data
+//   offset 14 reserved     uint16
+//   offset 16 data         uint32, offset of the echoed data in the buffer
+//   offset 20 options      8 bytes (TTL, TOS, flags, options size, options), zero here
+// The echoed data follows the record.
+inline constexpr std::size_t kEchoReplyRecordSize = 28;
+
+struct EchoReplyRecord {
+    std::uint32_t address = 0;
+    std::uint32_t status = 0;
+    std::uint32_t roundTripTime = 0;
+    std::uint16_t dataSize = 0;
+};
+
+// Both require a buffer of at least kEchoReplyRecordSize bytes.
+void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record);
+EchoReplyRecord ReadEchoReply(std::span<const std::byte> buffer);
+
+}  // namespace orvane2

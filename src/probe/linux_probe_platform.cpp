@@ -1,0 +1,202 @@
+#include "probe/linux_probe_platform.h"
+
+#include <arpa/inet.h>
+#include <linux/icmp.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "probe/echo_exchange.h"
+#include "probe/echo_reply.h"
+#include "probe/icmp_packet.h"
+#include "probe/status_mapping.h"
+#include "probe/unique_fd.h"
+#include "probe/windows_codes.h"
+
+namespace orvane2 {
+namespace {
+
+// Room the echo service needs beyond the payload: one reply record and the 8
+// bytes of a quoted header.
+constexpr std::size_t kReplyOverhead = kEchoReplyRecordSize + 8;
+
+// A ping socket is refused with these when the user may not use one.
+bool PingSocketRefused(int error) {
+    return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
+}
+
+// A raw ICMP socket sees all ICMP traffic of the host; let only the types that can
+// answer a request wake us up. Without the filter everything still works, only
+// with more reading.
+void FilterRawSocket(int fd) {
+    icmp_filter filter{};
+    filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
+                    (1u << icmp::kParameterProblem));
+    setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+}
+
+// The descriptor behind a handle, or -1 when the value cannot be one.
+int DescriptorOf(EchoHandle handle) {
+    return handle >= 0 && handle <= INT_MAX ? static_cast<int>(handle) : -1;
+}
+
+}  // namespace
+
+std::int32_t LinuxProbePlatform::LastError() const {
+    return lastError_;
+}
+
+std::uint32_t LinuxProbePlatform::ParseAddress(const std::string& text) {
+    lastError_ = 0;
+    return ::inet_addr(text.c_str());
+}
+
+std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version) {
+    if ((version & 0xFF) == 0) {
+        lastError_ = wincodes::kWsaVerNotSupported;
+        return wincodes::kWsaVerNotSupported;
+    }
+    ++startedSockets_;
+    lastError_ = 0;
+    return 0;
+}
+
+std::int32_t LinuxProbePlatform::CleanupSockets() {
+    if (startedSockets_ == 0) {
+        lastError_ = wincodes::kWsaNotInitialised;
+        return -1;
+    }
+    --startedSockets_;
+    lastError_ = 0;
+    return 0;
+}
+
+std::optional<HostEntry> LinuxProbePlatform::LookupHost(const std::string& name) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;  // one entry per address
+    addrinfo* found = nullptr;
+    const int error = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
+    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
+    if (error != 0) {
+        lastError_ = WsaErrorForLookup(error);
+        return std::nullopt;
+    }
+    HostEntry entry;
+    for (const addrinfo* item = found; item != nullptr; item = item->ai_next) {
+        if (item->ai_family == AF_INET && item->ai_addr != nullptr && item->ai_addrlen >= sizeof(sockaddr_in)) {
+            sockaddr_in address{};
+            std::memcpy(&address, item->ai_addr, sizeof address);
+            entry.addresses.push_back(address.sin_addr.s_addr);
+        }
+    }
+    lastError_ = 0;
+    return entry;
+}
+
+std::optional<std::string> LinuxProbePlatform::FormatAddress(std::uint32_t address) {
+    in_addr value{};
+    value.s_addr = address;
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &value, text, sizeof text) == nullptr) {
+        lastError_ = errno;
+        return std::nullopt;
+    }
+    lastError_ = 0;
+    return std::string(text);
+}
+
+std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, std::size_t bound) {
+    if (bound == 0) {
+        // Not even the terminator fits.
+        lastError_ = wincodes::kErrorInvalidParameter;
+        return std::nullopt;
+    }
+    lastError_ = 0;
+    return std::string(text.substr(0, bound - 1));
+}
+
+EchoHandle LinuxProbePlatform::OpenEcho() {
+    UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
+    if (fd) {
+        // Without IP_RECVERR the kernel drops ICMP errors about our requests.
+        const int on = 1;
+        if (setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0) {
+            lastError_ = errno;
+            return kInvalidEchoHandle;
+        }
+    } else {
+        if (!PingSocketRefused(errno)) {
+            lastError_ = errno;
+            return kInvalidEchoHandle;
+        }
+        fd.reset(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
+        if (!fd) {
+            lastError_ = errno;
+            return kInvalidEchoHandle;
+        }
+        FilterRawSocket(fd.get());
+    }
+    lastError_ = 0;
+    return fd.release();
+}
+
+std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
+                                           std::uint16_t payloadSize, std::span<std::byte> reply,
+                                           std::int32_t timeoutMs) {
+    if (payload == nullptr && payloadSize != 0) {
+        lastError_ = wincodes::kErrorInvalidParameter;
+        return 0;
+    }
+    if (reply.size() < payloadSize + kReplyOverhead) {
+        lastError_ = wincodes::kIpBufTooSmall;
+        return 0;
+    }
+    const int fd = DescriptorOf(handle);
+    int type = 0;
+    socklen_t length = sizeof type;
+    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 ||
+        (type != SOCK_DGRAM && type != SOCK_RAW)) {
+        lastError_ = wincodes::kErrorInvalidHandle;
+        return 0;
+    }
+    const EchoSocketKind kind = type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw;
+    const std::span<const std::byte> request(reinterpret_cast<const std::byte*>(payload), payloadSize);
+    const EchoOutcome outcome =
+        ExchangeEcho(fd, kind, destination, request, timeoutMs, reply.subspan(kEchoReplyRecordSize));
+    if (outcome.status != wincodes::kIpSuccess) {
+        lastError_ = outcome.status;
+        return 0;
+    }
+    EchoReplyRecord record;
+    record.address = outcome.source;
+    record.status = static_cast<std::uint32_t>(wincodes::kIpSuccess);
+    record.roundTripTime = outcome.roundTripMs;
+    record.dataSize = static_cast<std::uint16_t>(outcome.dataSize);
+    WriteEchoReply(reply, record);
+    lastError_ = 0;
+    return 1;
+}
+
+bool LinuxProbePlatform::CloseEcho(EchoHandle handle) {
+    const int fd = DescriptorOf(handle);
+    if (fd < 0) {
+        lastError_ = EBADF;
+        return false;
+    }
+    // On Linux the descriptor is gone even when close reports EINTR.
+    if (::close(fd) != 0 && errno != EINTR) {
+        lastError_ = errno;
+        return false;
+    }
+    lastError_ = 0;
+    return true;
+}
+
+}  // namespace orvane2

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "probe/probe_platform.h"
+
+namespace orvane2 {
+
+// The probe's platform on Linux: inet_addr and getaddrinfo for addresses and names,
+// and ICMP echo through a ping socket where net.ipv4.ping_group_range admits the
+// user, else through a raw socket (root or CAP_NET_RAW). Error codes are the
+// Windows numbers of windows_codes.h, except the errno values that OpenEcho and
+// CloseEcho report.
+class LinuxProbePlatform final : public ProbePlatform {
+public:
+    std::int32_t LastError() const override;
+
+    std::uint32_t ParseAddress(const std::string& text) override;
+
+    // Linux needs no start-up; these keep the sockets library's rules: version 0.x
+    // is refused, and every clean-up must match an earlier start-up.
+    std::int32_t StartSockets(std::uint16_t version) override;
+    std::int32_t CleanupSockets() override;
+
+    std::optional<HostEntry> LookupHost(const std::string& name) override;
+    std::optional<std::string> FormatAddress(std::uint32_t address) override;
+    std::optional<std::string> CopyText(std::string_view text, std::size_t bound) override;
+
+    // The handle is the socket's file descriptor. The reply buffer must hold a reply
+    // record, the payload and 8 bytes more (kIpBufTooSmall otherwise). Timeouts and
+    // ICMP errors return 0 with their IP status as the last error.
+    EchoHandle OpenEcho() override;
+    std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
+                           std::uint16_t payloadSize, std::span<std::byte> reply, std::int32_t timeoutMs) override;
+    bool CloseEcho(EchoHandle handle) override;
+
+private:
+    std::int32_t lastError_ = 0;
+    int startedSockets_ = 0;  // start-ups not yet cleaned up
+};
+
+}  // namespace orvane2

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "probe/host_probe.h"
+#include "probe/probe_platform.h"
+
+namespace orvane2 {
+
+// Resolves a host name or dotted address to a dotted IPv4 address and sends one
+// ICMP echo request to an address, reporting through return values and the
+// public fields of HostProbe:
+//   Reason        why the last failing Ping failed: 1 IP is not a dotted address,
+//                 2 the echo service could not be opened, 3 no echo reply (timeout,
+//                 send failure or an ICMP error about the request), 4 the echo
+//                 service could not be closed. Kept across later successes.
+//   Status        0 at the start of every Ping; the error code of the failed step
+//                 for Reasons 2, 3 and 4 (Windows IP status numbers for Reason 3).
+//   RoundTripTime milliseconds of the last echo reply received.
+// Nothing else is kept between calls: every Ping opens and closes its own echo
+// handle and every name lookup starts and cleans up the sockets library.
+class PingIPv4 final : public HostProbe {
+public:
+    static constexpr std::int32_t kDefaultTimeoutMS = 1000;
+    // The payload size travels as a signed 16-bit count.
+    static constexpr std::size_t kMaxDataSize = 32767;
+
+    static constexpr std::int32_t kReasonNotAnAddress = 1;
+    static constexpr std::int32_t kReasonOpenFailed = 2;
+    static constexpr std::int32_t kReasonNoReply = 3;
+    static constexpr std::int32_t kReasonCloseFailed = 4;
+
+    // Uses this machine's network services.
+    PingIPv4();
+    explicit PingIPv4(std::unique_ptr<ProbePlatform> platform);
+
+    // Sends one echo request with Data as payload to the dotted address IP (used as
+    // given, not trimmed) and waits up to TimeoutMS for its reply. True only when an
+    // echo reply came and the echo handle was closed cleanly. Throws
+    // std::overflow_error, without sending, when Data exceeds kMaxDataSize bytes.
+    bool Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data) override;
+    bool Ping(const std::string& IP, std::int32_t TimeoutMS);
+    bool Ping(const std::string& IP);
+
+    // Strips leading and trailing spaces (U+0020 only) from NameOrIP. Text that
+    // already is a dotted address is returned in IP as it stands; otherwise the name
+    // is looked up and IP receives the dotted form of its first address. Returns 0
+    // on success; any failure returns non-zero and leaves IP as it was, except a
+    // failing clean-up after a successful lookup, which writes IP and still returns
+    // the clean-up's error.
+    std::int32_t Resolve(const std::string& NameOrIP, std::string& IP) override;
+
+private:
+    std::unique_ptr<ProbePlatform> platform_;
+};
+
+}  // namespace orvane2
