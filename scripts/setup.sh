@@ -5,10 +5,13 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 pkgs=(
   cmake g++ make ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer imagemagick fonts-dejavu-core
+  openbox dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   iproute2 iputils-ping fping libcap2-bin procps
+  dpkg-dev desktop-file-utils file
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -83,7 +83,7 @@ public:
                     }
                 }
                 if ((entry.revents & POLLIN) != 0) {
-                    if (auto outcome = ReadPackets()) {
+                    if (auto outcome = ReadPackets(deadline)) {
                         return *outcome;
                     }
                 }
@@ -95,8 +95,9 @@ public:
     }
 
 private:
-    // Reads everything queued; returns the outcome once the answer is among it.
-    std::optional<EchoOutcome> ReadPackets() {
+    // Reads everything queued; returns the outcome once the answer is among it. Stops
+    // at the deadline even while packets keep coming, so a flood cannot hold the call.
+    std::optional<EchoOutcome> ReadPackets(Clock::time_point deadline) {
         for (;;) {
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
@@ -126,6 +127,9 @@ private:
             }
             if (found.verdict == icmp::Verdict::kFailureReport) {
                 return Failed(IpStatusForIcmpError(found.type, found.code));
+            }
+            if (receivedAt >= deadline) {
+                return std::nullopt;
             }
         }
     }

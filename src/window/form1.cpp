@@ -223,11 +223,15 @@ void Form1::ToggleWindow()
     if (WindowState() == 1) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
-    } else {
+    } else if (menuBar_) {
+        // Without a tray icon nothing could bring a hidden window back: minimise only.
         setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
-        // Without a tray icon nothing could bring a hidden window back: it stays minimised.
-        if (!menuBar_)
-            hide();
+    } else {
+        // Hidden first: a hidden window's state is only recorded, whereas minimising a
+        // shown one asks the window manager, whose answer can arrive after the hide and
+        // undo the state, so that the next click would find the window "normal".
+        hide();
+        setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
     }
 }
 

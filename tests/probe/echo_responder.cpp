@@ -12,8 +12,13 @@
 //   unreachable:CODE    destination unreachable with CODE, quoting the request
 //   time-exceeded:CODE  time exceeded with CODE, quoting the request
 //   wait:MS             pause MS milliseconds
+//   flood:MIX:MS[:RATE] send attack packets at the requester for MS milliseconds,
+//                       RATE a second (see icmp_flood.h), none of them the answer
 // Without actions it stays silent. Repeating an action sends it again
-// (duplicates). Prints "ready" when listening; runs until killed.
+// (duplicates). One setting may stand among the actions:
+//   flood-log:PATH      append one line per flood to PATH: when it began, how many
+//                       packets of each kind it sent, and when
+// Prints "ready" when listening; runs until killed.
 #include <arpa/inet.h>
 #include <linux/icmp.h>
 #include <netinet/in.h>
@@ -29,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "icmp_flood.h"
 #include "probe/unique_fd.h"
 
 namespace {
@@ -42,14 +48,18 @@ constexpr unsigned char kEchoRequestType = 8;
 constexpr unsigned char kTimeExceededType = 11;
 
 struct Action {
-    enum class Kind { kReply, kError, kWait } kind = Kind::kReply;
+    enum class Kind { kReply, kError, kWait, kFlood } kind = Kind::kReply;
     int idDelta = 0;
     int sequenceDelta = 0;
     in_addr_t source = 0;  // 0: the listening address
     unsigned char type = 0;
     unsigned char code = 0;
     int waitMs = 0;
+    orvane2::test::flood::Plan flood;
 };
+
+// Where floods are logged (the flood-log setting); empty: nowhere.
+std::string floodLog;
 
 in_addr_t ParseIp(const std::string& text) {
     in_addr address{};
@@ -87,6 +97,9 @@ Action ParseAction(const std::string& text) {
     } else if (word == "wait") {
         action.kind = Action::Kind::kWait;
         action.waitMs = ParseNumber(argument);
+    } else if (word == "flood") {
+        action.kind = Action::Kind::kFlood;
+        action.flood = orvane2::test::flood::ParsePlan(argument);
     } else {
         throw std::invalid_argument("unknown action: " + text);
     }
@@ -139,6 +152,15 @@ void Perform(const Action& action, const Bytes& request, std::size_t ipHeaderLen
     case Action::Kind::kWait:
         std::this_thread::sleep_for(std::chrono::milliseconds(action.waitMs));
         return;
+    case Action::Kind::kFlood: {
+        orvane2::test::flood::Target target;
+        target.client = requester;
+        target.host = listening;
+        target.id = static_cast<std::uint16_t>((request[ipHeaderLength + 4] << 8) | request[ipHeaderLength + 5]);
+        target.sequence = static_cast<std::uint16_t>((request[ipHeaderLength + 6] << 8) | request[ipHeaderLength + 7]);
+        orvane2::test::flood::Run(action.flood, target, floodLog);
+        return;
+    }
     case Action::Kind::kReply: {
         Bytes reply(request.begin() + static_cast<long>(ipHeaderLength), request.end());
         reply[0] = kEchoReplyType;
@@ -173,7 +195,12 @@ int Run(int argc, char** argv) {
     const in_addr_t listening = ParseIp(argv[1]);
     std::vector<Action> actions;
     for (int i = 2; i < argc; ++i) {
-        actions.push_back(ParseAction(argv[i]));
+        const std::string text = argv[i];
+        if (text.starts_with("flood-log:")) {
+            floodLog = text.substr(text.find(':') + 1);
+        } else {
+            actions.push_back(ParseAction(text));
+        }
     }
 
     const UniqueFd fd(socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
