@@ -392,3 +392,66 @@ for app in applications_of(int(sys.argv[1])):
         if window is not None:
             print(window.getRoleName() + ': ' + window.name)" "$1"
 }
+
+# The silent host. Packets of this test go only to 127.0.0.0/8 and to the namespace made
+# here: a veth pair whose root end has an address of a /30 in 198.51.100.0/24 (chosen
+# free on this machine) and whose other end, inside the namespace, has the next address;
+# the namespace's stack ignores echo requests.
+# Sets SILENT to the silent host's address, or leaves it empty (with a SKIP message)
+# where no namespace can be made. Called plainly (not in a condition) so that "set -e"
+# stops the test at any failing step.
+SILENT=""
+make_silent_host() {
+    if [ "$(id -u)" != 0 ]; then
+        echo "SKIP (silent host): not root, no network namespace can be made"
+        return 0
+    fi
+    # Namespaces left by runs of this test that were killed before their clean-up.
+    local ns
+    for ns in $(ip netns list 2>/dev/null | awk '{print $1}' | grep -E '^orv2gui-[0-9]+$' || true); do
+        kill -0 "${ns#orv2gui-}" 2>/dev/null || ip netns del "$ns" 2>/dev/null || true
+    done
+    NS=orv2gui-$$
+    if ! ip netns add "$NS" 2>/dev/null; then
+        echo "SKIP (silent host): network namespaces cannot be created here"
+        return 0
+    fi
+    EXIT_HOOKS+=("ip netns del $NS 2>/dev/null")
+    VETH_ROOT=o2g$$r
+    VETH_NS=o2g$$n
+    ip link add "$VETH_ROOT" type veth peer name "$VETH_NS" netns "$NS"
+    # Deleting the namespace deletes the pair; this also covers a failure in between.
+    EXIT_HOOKS+=("ip link del $VETH_ROOT 2>/dev/null")
+    sysctl -qw "net.ipv6.conf.$VETH_ROOT.disable_ipv6=1" 2>/dev/null || true
+
+    local i block root_ip="" silent=""
+    for i in $(seq 0 63); do
+        block=$(((($$ + i) % 64) * 4))
+        [ -z "$(ip -o -4 addr show to "198.51.100.$block/30")" ] || continue
+        root_ip=198.51.100.$((block + 1))
+        silent=198.51.100.$((block + 2))
+        ip addr add "$root_ip/30" dev "$VETH_ROOT"
+        # Another run may have taken the same /30 at the same moment: then try the next.
+        [ "$(ip -o -4 addr show to "198.51.100.$block/30" | wc -l)" = 1 ] && break
+        ip addr del "$root_ip/30" dev "$VETH_ROOT"
+        root_ip=""
+    done
+    [ -n "$root_ip" ] || fail "no free /30 in 198.51.100.0/24 for the silent host"
+    ip link set "$VETH_ROOT" up
+    ip -n "$NS" link set lo up
+    ip -n "$NS" addr add "$silent/30" dev "$VETH_NS"
+    ip -n "$NS" link set "$VETH_NS" up
+    ip netns exec "$NS" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+
+    # Only our own link leads to the silent address.
+    ip -4 route get "$silent" | grep -q " dev $VETH_ROOT " \
+        || fail "the silent address $silent is not routed through $VETH_ROOT: $(ip -4 route get "$silent")"
+    # The host is there (it answers ARP) but answers no echo request.
+    if ping -n -c 1 -W 1 "$silent" >/dev/null 2>&1; then
+        fail "the silent host $silent answered an echo request"
+    fi
+    ip neigh show "$silent" dev "$VETH_ROOT" | grep -q lladdr \
+        || fail "the silent host $silent is not on the link (no ARP answer)"
+    echo "silent host $silent in namespace $NS (root end $root_ip on $VETH_ROOT)"
+    SILENT=$silent
+}
