@@ -6,3 +6,20 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 ctest --test-dir build --output-on-failure --timeout 600 "$@"
+
+# The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer
+# into build-asan/: any memory error, leak or undefined behaviour fails them. The
+# sanitizers' run-time settings also apply while building (test discovery runs the
+# test programs). All tests but the soak: it measures the program's resident memory,
+# which the sanitizers' own bookkeeping (freed blocks held in quarantine, a stack trace
+# kept for every allocation site) grows by design; it runs in the normal build above.
+(
+    source tests/sanitizers/sanitizer_env.sh
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE2_SANITIZE=ON \
+        -DORVANE2_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-asan --parallel
+    ctest --test-dir build-asan --output-on-failure --timeout 600 -E '^gui\.soak$' "$@"
+)
+
+# The fuzzers, briefly, from their seed corpora (a longer run: bash scripts/fuzz.sh 600).
+bash scripts/fuzz.sh 20
