@@ -1,5 +1,7 @@
 #include "core/check_cycle.h"
 
+#include "probe/ping_ipv4.h"
+
 #include <cerrno>
 
 namespace orvane2 {
@@ -22,11 +24,6 @@ QString IcmpNotPermittedMessage()
         "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" "
         "или дайте программе право cap_net_raw: sudo setcap cap_net_raw+ep $(command -v orvane2)");
 }
-
-namespace {
-// Reason of a Ping whose echo service could not be opened.
-constexpr int32_t kReasonOpenFailed = 2;
-}  // namespace
 
 CheckCycle::CheckCycle(FormState& state, FormServices& services, BoardSurface& surface)
     : state_(state), services_(services), surface_(surface)
@@ -80,7 +77,7 @@ bool CheckCycle::CheckHost(int index)
 void CheckCycle::ReportIfIcmpRefused()
 {
     const HostProbe& probe = *state_.Pinger;
-    const bool refused = probe.Reason == kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
+    const bool refused = probe.Reason == PingIPv4::kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
     if (!refused || icmpRefusalReported_)
         return;
     icmpRefusalReported_ = true;

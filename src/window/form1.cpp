@@ -29,6 +29,15 @@ QLabel* MakeLabel(const HostLabel& model, QWidget* parent)
     return label;
 }
 
+QGroupBox* MakeGroupBox(const GroupBox& model, QWidget* parent)
+{
+    auto* box = new QGroupBox(model.caption, parent);
+    box->setGeometry(ToPixels(model.rect));
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setVisible(model.visible);
+    return box;
+}
+
 QColor FromBgr(uint32_t bgr)
 {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -66,11 +75,7 @@ Form1::Form1(FormServices& services, TrayService& tray, FormDialogs dialogs)
 
     // The hidden templates stay element 0 of their arrays for the whole run.
     const Board& board = state_.board;
-    auto* frameTemplate = new QGroupBox(board.Frame1[0].caption, client_);
-    frameTemplate->setGeometry(ToPixels(board.Frame1[0].rect));
-    frameTemplate->setFocusPolicy(Qt::NoFocus);
-    frameTemplate->hide();
-    frames_.push_back(frameTemplate);
+    frames_.push_back(MakeGroupBox(board.Frame1[0], client_));
     labels_.push_back(MakeLabel(board.Label1[0], client_));
     StatusString = MakeLabel(board.StatusString, client_);
 
@@ -112,14 +117,8 @@ void Form1::Load(const QString& argumentString, std::function<std::unique_ptr<Ho
 void Form1::BuildBoard()
 {
     const Board& board = state_.board;
-    for (std::size_t g = 1; g < board.Frame1.size(); ++g) {
-        const GroupBox& model = board.Frame1[g];
-        auto* box = new QGroupBox(model.caption, client_);
-        box->setGeometry(ToPixels(model.rect));
-        box->setFocusPolicy(Qt::NoFocus);
-        box->setVisible(model.visible);
-        frames_.push_back(box);
-    }
+    for (std::size_t g = 1; g < board.Frame1.size(); ++g)
+        frames_.push_back(MakeGroupBox(board.Frame1[g], client_));
     for (std::size_t i = 1; i < board.Label1.size(); ++i) {
         const HostLabel& model = board.Label1[i];
         QWidget* container = model.container > 0 ? frames_.at(model.container) : client_;
