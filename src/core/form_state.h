@@ -1,33 +1,33 @@
 #pragma once
 
+#include "core/board.h"
 #include "probe/host_probe.h"
-#include "window/board.h"
 
-#include <QString>
-#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace orvane2 {
 
-inline constexpr int kMaxHosts = 255;         // HostNames has room for hosts 1 to 255
-inline constexpr int kMaxGroups = INT16_MAX;  // group counter is 16-bit signed
+inline constexpr int kMaxHosts = 255;   // HostNames has room for hosts 1 to 255
+inline constexpr int kMaxGroups = 255;  // as many group boxes as the board may hold hosts
 inline constexpr int kDesignTimerInterval = 300;
 
 // The window-level state that start-up, the reader, the board and the check cycle share.
 struct FormState {
     std::unique_ptr<HostProbe> Pinger;
-    QString ConfigPath;
-    QString ConfigLine;
-    QStringList LineWords;
+    std::string ConfigPath;
+    std::string ConfigLine;
+    std::vector<std::string> LineWords;
     int16_t GroupCount = 0;
     int16_t HostCount = 0;
     int16_t TotalHosts = 0;
-    std::array<QString, kMaxHosts + 1> HostNames;  // index 0 unused
+    std::array<std::string, kMaxHosts + 1> HostNames;  // index 0 unused
     bool NewGroupPending = false;
-    QString ResolvedIP;
-    QString CurrentHost;
+    std::string ResolvedIP;
+    std::string CurrentHost;
     bool HostAlive = false;
 
     Board board;

@@ -1,4 +1,4 @@
-#include "window/board.h"
+#include "core/board.h"
 
 namespace orvane2 {
 

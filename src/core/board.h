@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace orvane2 {
@@ -10,6 +10,7 @@ namespace orvane2 {
 // Placement of the board, in twips (1/1440 inch; 15 twips to a device-independent pixel).
 namespace layout {
 inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kFirstBoxTop = 120;
 inline constexpr int kBoxGap = 100;
 inline constexpr int kFirstLabelTop = 240;
@@ -19,10 +20,13 @@ inline constexpr int kStatusLineLift = 1000;
 inline constexpr int kClientWidth = 3750;   // client area when the window is created
 inline constexpr int kClientHeight = 1500;
 
-// Twips to device-independent pixels, rounded to the nearest pixel.
-constexpr int ToPixels(int twips)
+// Twips to pixels at the given resolution (96 dots per inch: 15 twips to a pixel),
+// rounded to the nearest pixel.
+constexpr int ToPixels(int twips, int dotsPerInch = 96)
 {
-    return (twips >= 0 ? twips + kTwipsPerPixel / 2 : twips - kTwipsPerPixel / 2) / kTwipsPerPixel;
+    const long long scaled = static_cast<long long>(twips) * dotsPerInch;
+    const long long half = kTwipsPerInch / 2;
+    return static_cast<int>((scaled >= 0 ? scaled + half : scaled - half) / kTwipsPerInch);
 }
 }  // namespace layout
 
@@ -35,7 +39,7 @@ struct Rect {
 
 // A group box of the control array Frame1.
 struct GroupBox {
-    QString caption;
+    std::string caption;
     Rect rect;
     bool visible = false;
 };
@@ -43,7 +47,7 @@ struct GroupBox {
 // A host label of the control array Label1. container is the index of the group box it
 // lies in, or 0 when it lies directly on the window (as the template does).
 struct HostLabel {
-    QString caption;
+    std::string caption;
     Rect rect;
     bool visible = false;
     int16_t container = 0;
@@ -53,9 +57,9 @@ struct HostLabel {
 // The window's controls as numbers: the two control arrays with their hidden
 // templates at index 0, the status line and the window's outer height.
 struct Board {
-    std::vector<GroupBox> Frame1{GroupBox{QStringLiteral("Frame1"), {120, 120, 3495, 375}, false}};
-    std::vector<HostLabel> Label1{HostLabel{QStringLiteral("Label1"), {120, 600, 2500, 255}, false, 0, {}}};
-    HostLabel StatusString{QString::fromUtf8("Инициализация..."), {120, 1080, 1695, 255}, true, 0, {}};
+    std::vector<GroupBox> Frame1{GroupBox{"Frame1", {120, 120, 3495, 375}, false}};
+    std::vector<HostLabel> Label1{HostLabel{"Label1", {120, 600, 2500, 255}, false, 0, {}}};
+    HostLabel StatusString{"Инициализация...", {120, 1080, 1695, 255}, true, 0, {}};
     std::optional<int> WindowHeight;  // outer height, set once when the window is sized
 
     // New elements start as hidden copies of element 0.

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane2 {
+
+// The program's title, shown on every message box that has no title of its own.
+inline constexpr const char* kProgramTitle = "Orvane2";
+
+// Message box styles the program uses.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,        // OK button only
+    vbInformation = 64,  // information icon and an OK button
+};
+
+// Services the program takes from the desktop: message boxes, the event pump, files,
+// launching and ending the process. All text is UTF-8, paths included. Start-up, the
+// reader and the check cycle reach the outside world only through here, so that they
+// run in tests against a recording fake, without a display or modal boxes.
+class FormServices {
+public:
+    virtual ~FormServices() = default;
+
+    // Modal message box; an empty title shows kProgramTitle.
+    virtual void MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {}) = 0;
+    // Handles all pending window events once, then returns.
+    virtual void DoEvents() = 0;
+    // True when an ordinary file of that name exists.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Deletes the named file; true when it is gone afterwards.
+    virtual bool Kill(const std::string& path) = 0;
+    // The whole content of a text file as UTF-8, or nothing when it cannot be opened
+    // or read. The bytes are taken as UTF-8 when they are valid UTF-8 and as
+    // Windows-1251 (the Cyrillic code page of older Russian desktops) otherwise; a
+    // leading byte-order mark is dropped.
+    virtual std::optional<std::string> ReadText(const std::string& path) = 0;
+    // Appends each line followed by CR LF, creating the file when it is missing.
+    virtual bool AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    // Starts a program with its arguments in the current directory, without waiting
+    // and without a shell: every argument arrives as it stands.
+    virtual bool Launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // The full path of this program's own executable.
+    virtual std::string ExecutablePath() = 0;
+    // Unloads the window (running the handler given to SetUnloadHandler) and ends the
+    // process at once with the exit code.
+    [[noreturn]] virtual void End(int exitCode) = 0;
+
+    // What unloading the window does before the process ends (the window removes its
+    // tray icon there).
+    void SetUnloadHandler(std::function<void()> handler) { unloadHandler_ = std::move(handler); }
+
+protected:
+    void RunUnloadHandler() const
+    {
+        if (unloadHandler_)
+            unloadHandler_();
+    }
+
+private:
+    std::function<void()> unloadHandler_;
+};
+
+}  // namespace orvane2
