@@ -1,15 +1,16 @@
 #include "core/argument_string.h"
 
-#include <QStringList>
-
 namespace orvane2 {
 
-QString ArgumentString(int argc, const char* const* argv)
+std::string ArgumentString(int argc, const char* const* argv)
 {
-    QStringList words;
-    for (int i = 1; i < argc; ++i)
-        words.append(QString::fromLocal8Bit(argv[i]));
-    return words.join(u' ');
+    std::string joined;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            joined += ' ';
+        joined += argv[i];
+    }
+    return joined;
 }
 
 }  // namespace orvane2

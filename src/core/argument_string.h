@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace orvane2 {
 
 // The process's argument string: everything after the program name, the arguments
 // joined by single spaces, so that a path with blanks written unquoted arrives whole.
 // Empty when nothing follows the program name.
-QString ArgumentString(int argc, const char* const* argv);
+std::string ArgumentString(int argc, const char* const* argv);
 
 }  // namespace orvane2

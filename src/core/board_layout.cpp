@@ -1,4 +1,4 @@
-#include "window/board_layout.h"
+#include "core/board_layout.h"
 
 namespace orvane2 {
 
@@ -9,7 +9,7 @@ void AddGroup(FormState& state)
     const int16_t g = board.NewFrame();
     GroupBox& box = board.Frame1[g];
     box.visible = true;
-    box.caption = state.ConfigLine.size() > 6 ? state.ConfigLine.right(state.ConfigLine.size() - 6) : QString();
+    box.caption = state.ConfigLine.size() > 6 ? state.ConfigLine.substr(6) : std::string();
     if (g == 1) {
         box.rect.top = layout::kFirstBoxTop;
     } else {
@@ -19,7 +19,7 @@ void AddGroup(FormState& state)
     state.NewGroupPending = true;
 }
 
-void PlaceHostLabel(FormState& state, const QString& caption)
+void PlaceHostLabel(FormState& state, const std::string& caption)
 {
     Board& board = state.board;
     HostLabel& label = board.Label1[state.HostCount];

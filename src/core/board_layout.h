@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/form_state.h"
+#include "core/form_state.h"
+
+#include <string>
 
 namespace orvane2 {
 
@@ -10,7 +12,7 @@ void AddGroup(FormState& state);
 
 // Puts the newest host label (Label1(HostCount)) into the current group box under the
 // previous label, with the given caption, and stretches the box to hold it.
-void PlaceHostLabel(FormState& state, const QString& caption);
+void PlaceHostLabel(FormState& state, const std::string& caption);
 
 // Fits the window's outer height to the last group box and lifts the status line to
 // just above the window's bottom.

@@ -6,19 +6,19 @@
 
 namespace orvane2 {
 
-QString RecheckingStatus()
+std::string RecheckingStatus()
 {
-    return QString::fromUtf8("Перепроверяем...");
+    return "Перепроверяем...";
 }
 
-QString DnsMessage(const QString& hostName)
+std::string DnsMessage(const std::string& hostName)
 {
-    return QString::fromUtf8("Что-то не так. Проверьте свой DNS. ") + hostName + QString::fromUtf8(" не резолвится");
+    return "Что-то не так. Проверьте свой DNS. " + hostName + " не резолвится";
 }
 
-QString IcmpNotPermittedMessage()
+std::string IcmpNotPermittedMessage()
 {
-    return QString::fromUtf8(
+    return std::string(
         "Программе не разрешено отправлять ICMP-запросы (ping), поэтому все узлы "
         "показаны красными. Разрешите ping-сокеты командой "
         "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" "
@@ -55,18 +55,18 @@ void CheckCycle::CheckAll()
         state_.board.Label1[i].foreColor = resolved && state_.HostAlive ? kAliveColor : kDeadColor;
         surface_.LabelColorChanged(i);
     }
-    SetStatus(QString());
+    SetStatus(std::string());
 }
 
 bool CheckCycle::CheckHost(int index)
 {
-    std::string ip = state_.ResolvedIP.toStdString();
-    const int32_t result = state_.Pinger->Resolve(state_.CurrentHost.toStdString(), ip);
+    std::string ip = state_.ResolvedIP;
+    const int32_t result = state_.Pinger->Resolve(state_.CurrentHost, ip);
     if (result != 0) {
         services_.MsgBox(DnsMessage(state_.HostNames[index]));
         return false;
     }
-    state_.ResolvedIP = QString::fromStdString(ip);
+    state_.ResolvedIP = ip;
     state_.CurrentHost = state_.ResolvedIP;
     state_.HostAlive = state_.Pinger->Ping(ip, kPingTimeoutMs, std::string());
     if (!state_.HostAlive)
@@ -84,7 +84,7 @@ void CheckCycle::ReportIfIcmpRefused()
     services_.MsgBox(IcmpNotPermittedMessage());
 }
 
-void CheckCycle::SetStatus(const QString& caption)
+void CheckCycle::SetStatus(const std::string& caption)
 {
     state_.board.StatusString.caption = caption;
     surface_.StatusCaptionChanged();

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "window/form_services.h"
-#include "window/form_state.h"
+#include "core/form_services.h"
+#include "core/form_state.h"
 
 #include <cstdint>
+#include <string>
 
 namespace orvane2 {
 
@@ -11,9 +12,9 @@ inline constexpr uint32_t kAliveColor = 0x008000;  // dark green, 0x00BBGGRR
 inline constexpr uint32_t kDeadColor = 0x0000FF;   // red
 inline constexpr int32_t kPingTimeoutMs = 1000;
 
-QString RecheckingStatus();
-QString DnsMessage(const QString& hostName);
-QString IcmpNotPermittedMessage();
+std::string RecheckingStatus();
+std::string DnsMessage(const std::string& hostName);
+std::string IcmpNotPermittedMessage();
 
 // Where the check cycle's changes to the board become visible: the window repaints the
 // status line or a host label when told.
@@ -40,7 +41,7 @@ private:
     void CheckAll();
     // Probes CurrentHost; false when its name did not resolve.
     bool CheckHost(int index);
-    void SetStatus(const QString& caption);
+    void SetStatus(const std::string& caption);
     // Says once per run why every host is red when the system lets the program send
     // no ICMP at all.
     void ReportIfIcmpRefused();

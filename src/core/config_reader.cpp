@@ -1,34 +1,47 @@
 #include "core/config_reader.h"
 
-#include "core/config_text.h"
+#include "core/board_layout.h"
+#include "core/config_records.h"
 #include "core/interval_rule.h"
-#include "window/board_layout.h"
 
 namespace orvane2 {
 
-QString NoGroupMessage()
+std::string NoGroupMessage()
 {
-    return QString::fromUtf8(
-        "В вашем конфиге не создано ни одной группы. Вывод информации на экран невозможен. "
-        "Исправьте vantor2.cfg и запустите программу еще раз");
+    return "В вашем конфиге не создано ни одной группы. Вывод информации на экран невозможен. "
+           "Исправьте vantor2.cfg и запустите программу еще раз";
 }
 
-QString BadIntervalMessage()
+std::string BadIntervalMessage()
 {
-    return QString::fromUtf8("Параметр checkinterval в конфиге может быть от 5 до 3600 секунд. Ставим по умолчанию 60");
+    return "Параметр checkinterval в конфиге может быть от 5 до 3600 секунд. Ставим по умолчанию 60";
 }
 
-QString TooManyHostsMessage()
+std::string TooManyHostsMessage()
 {
-    return QString::fromUtf8("В вашем конфиге больше %1 узлов. Узлы после %1-го не показаны").arg(kMaxHosts);
+    const std::string limit = std::to_string(kMaxHosts);
+    return "В вашем конфиге больше " + limit + " узлов. Узлы после " + limit + "-го не показаны";
+}
+
+std::string TooManyGroupsMessage()
+{
+    const std::string limit = std::to_string(kMaxGroups);
+    return "В вашем конфиге больше " + limit + " групп. Группы после " + limit + "-й не показаны";
+}
+
+std::string UnreadableFileMessage(const std::string& path)
+{
+    return "Конфигурационный файл " + path + " не удалось прочитать";
 }
 
 namespace {
 
-QString UnreadableFileMessage(const QString& path)
-{
-    return QString::fromUtf8("Конфигурационный файл ") + path + QString::fromUtf8(" не удалось прочитать");
-}
+// What the reader has reported and skipped so far in one file.
+struct ReaderProgress {
+    bool hostLimitReported = false;
+    bool groupLimitReported = false;
+    bool inSkippedGroup = false;  // the hosts of a group past the limit are skipped with it
+};
 
 void ApplyInterval(FormState& state, FormServices& services)
 {
@@ -41,58 +54,71 @@ void ApplyInterval(FormState& state, FormServices& services)
     }
 }
 
+// Adds a group box, or skips the group (reporting it once) when the board holds as many
+// as it may: every box is a window of its own, and a desktop copes with only so many.
+void AddGroupRecord(FormState& state, FormServices& services, ReaderProgress& progress)
+{
+    progress.inSkippedGroup = state.GroupCount >= kMaxGroups;
+    if (!progress.inSkippedGroup) {
+        AddGroup(state);
+        return;
+    }
+    if (!progress.groupLimitReported)
+        services.MsgBox(TooManyGroupsMessage());
+    progress.groupLimitReported = true;
+}
+
 // Adds a host label, or skips the host (reporting it once) when the board is full.
-void AddHost(FormState& state, FormServices& services, bool& limitReported)
+void AddHost(FormState& state, FormServices& services, ReaderProgress& progress)
 {
     if (state.GroupCount == 0) {
         services.MsgBox(NoGroupMessage());
         services.End(1);
     }
+    if (progress.inSkippedGroup)
+        return;
     if (state.HostCount >= kMaxHosts) {
-        if (!limitReported)
+        if (!progress.hostLimitReported)
             services.MsgBox(TooManyHostsMessage());
-        limitReported = true;
+        progress.hostLimitReported = true;
         return;
     }
     ++state.HostCount;
     state.HostNames[state.HostCount] = state.LineWords[0];
-    const int16_t created = state.board.NewLabel();
-    Q_ASSERT(created == state.HostCount);
+    state.board.NewLabel();
     // A record without a second word shows the host's own name.
-    const QString caption = state.LineWords.size() > 1 ? state.LineWords[1] : state.LineWords[0];
+    const std::string& caption = state.LineWords.size() > 1 ? state.LineWords[1] : state.LineWords[0];
     PlaceHostLabel(state, caption);
 }
 
 }  // namespace
 
-void ReadConfigurationRecords(FormState& state, FormServices& services, const QStringList& records)
+void ReadConfigurationRecords(FormState& state, FormServices& services, const std::vector<std::string>& records)
 {
-    bool limitReported = false;
-    for (const QString& record : records) {
+    ReaderProgress progress;
+    for (const std::string& record : records) {
         state.ConfigLine = record;
-        if (record.isEmpty() || record.startsWith(u'#'))
+        if (record.empty() || record.front() == '#')
             continue;
-        state.LineWords = record.split(u' ');
-        const QString& key = state.LineWords[0];
-        if (key == u"group") {
-            if (state.GroupCount < kMaxGroups)
-                AddGroup(state);
-        } else if (key == u"checkinterval") {
+        state.LineWords = SplitWords(record);
+        const std::string& key = state.LineWords[0];
+        if (key == "group")
+            AddGroupRecord(state, services, progress);
+        else if (key == "checkinterval")
             ApplyInterval(state, services);
-        } else {
-            AddHost(state, services, limitReported);
-        }
+        else
+            AddHost(state, services, progress);
     }
 }
 
 void ReadConfiguration(FormState& state, FormServices& services)
 {
-    const std::optional<QByteArray> bytes = services.ReadAll(state.ConfigPath);
-    if (!bytes) {
+    const std::optional<std::string> text = services.ReadText(state.ConfigPath);
+    if (!text) {
         services.MsgBox(UnreadableFileMessage(state.ConfigPath));
         services.End(1);
     }
-    ReadConfigurationRecords(state, services, SplitConfigRecords(DecodeConfigText(*bytes)));
+    ReadConfigurationRecords(state, services, SplitConfigRecords(*text));
 }
 
 }  // namespace orvane2

@@ -1,21 +1,46 @@
 #include "core/interval_rule.h"
 
-#include <QRegularExpression>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 
 namespace orvane2 {
 
-std::optional<int> IntervalMilliseconds(const QString& seconds)
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits with an optional sign and an optional "." fraction ("5", "+7.5", "-1.",
+// ".5"); no exponents, no grouping, no blanks, no trailing letters.
+bool IsPlainDecimal(std::string_view text)
 {
-    // Digits with an optional sign and an optional "." fraction; no exponents, no
-    // grouping, no trailing letters.
-    static const QRegularExpression kNumber(QStringLiteral(R"(\A[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+)\z)"));
-    if (!kNumber.match(seconds).hasMatch())
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t intDigits = 0, fracDigits = 0;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i, ++intDigits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i, ++fracDigits;
+    }
+    return i == text.size() && (intDigits > 0 || fracDigits > 0);
+}
+
+}  // namespace
+
+std::optional<int> IntervalMilliseconds(std::string_view seconds)
+{
+    if (!IsPlainDecimal(seconds))
         return std::nullopt;
-    bool ok = false;
-    const double value = seconds.toDouble(&ok);  // always "." as the decimal point
-    if (!ok || !(value >= 5.0 && value <= 3600.0))
+    if (seconds.front() == '+')
+        seconds.remove_prefix(1);  // from_chars takes no plus sign
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(seconds.data(), seconds.data() + seconds.size(), value);
+    if (error != std::errc() || end != seconds.data() + seconds.size())
+        return std::nullopt;
+    if (!(value >= 5.0 && value <= 3600.0))
         return std::nullopt;
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);

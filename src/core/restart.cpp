@@ -4,17 +4,17 @@
 
 namespace orvane2 {
 
-QStringList RestartScriptLines(const QString& chosenPath)
+std::vector<std::string> RestartScriptLines(const std::string& chosenPath)
 {
-    return {QStringLiteral("@echo off"), QStringLiteral("Orvane2.exe ") + chosenPath};
+    return {"@echo off", "Orvane2.exe " + chosenPath};
 }
 
-bool RestartOn(FormServices& services, const QString& chosenPath, const QString& executable)
+bool RestartOn(FormServices& services, const std::string& chosenPath)
 {
     if (services.FileExists(kRestartScript))
         services.Kill(kRestartScript);
     services.AppendLines(kRestartScript, RestartScriptLines(chosenPath));
-    return services.Launch(executable, {chosenPath});
+    return services.Launch(services.ExecutablePath(), {chosenPath});
 }
 
 }  // namespace orvane2

@@ -2,29 +2,28 @@
 
 #include "core/config_reader.h"
 #include "core/interval_rule.h"
-#include "window/board_layout.h"
+#include "core/board_layout.h"
 
 namespace orvane2 {
 
-QString MissingConfigMessage(const QString& path)
+std::string MissingConfigMessage(const std::string& path)
 {
-    return QString::fromUtf8("Конфигурационный файл ") + path + QString::fromUtf8(" не найден");
+    return "Конфигурационный файл " + path + " не найден";
 }
 
-QString MissingIntervalMessage()
+std::string MissingIntervalMessage()
 {
-    return QString::fromUtf8(
-        "В вашем конфиге отсуствует параметр checkinterval, выставлено время проверки по умолчанию - 60 секунд");
+    return "В вашем конфиге отсуствует параметр checkinterval, выставлено время проверки по умолчанию - 60 секунд";
 }
 
-void Form_Load(FormState& state, FormServices& services, const QString& argumentString,
+void Form_Load(FormState& state, FormServices& services, const std::string& argumentString,
                const StartupHooks& hooks)
 {
     state.NewGroupPending = false;
     if (services.FileExists(kRestartScript))
         services.Kill(kRestartScript);
 
-    state.ConfigPath = argumentString.isEmpty() ? kDefaultConfigPath : argumentString;
+    state.ConfigPath = argumentString.empty() ? std::string(kDefaultConfigPath) : argumentString;
     if (!services.FileExists(state.ConfigPath)) {
         services.MsgBox(MissingConfigMessage(state.ConfigPath));
         services.End(1);

@@ -1,18 +1,19 @@
 #pragma once
 
-#include "window/form_services.h"
-#include "window/form_state.h"
+#include "core/form_services.h"
+#include "core/form_state.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace orvane2 {
 
-inline const QString kDefaultConfigPath = QStringLiteral("vantor2.cfg");
-inline const QString kRestartScript = QStringLiteral("restart.bat");
+inline constexpr const char* kDefaultConfigPath = "vantor2.cfg";
+inline constexpr const char* kRestartScript = "restart.bat";
 
-QString MissingConfigMessage(const QString& path);
-QString MissingIntervalMessage();
+std::string MissingConfigMessage(const std::string& path);
+std::string MissingIntervalMessage();
 
 // The parts of start-up that belong to the running window rather than to the board.
 struct StartupHooks {
@@ -26,7 +27,7 @@ struct StartupHooks {
 // missing file, reads the configuration, settles the check interval, creates the probe,
 // sizes the window and adds the tray icon. Ends the program (exit code 1) when the
 // configuration is unusable.
-void Form_Load(FormState& state, FormServices& services, const QString& argumentString,
+void Form_Load(FormState& state, FormServices& services, const std::string& argumentString,
                const StartupHooks& hooks);
 
 }  // namespace orvane2

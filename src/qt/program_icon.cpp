@@ -1,4 +1,4 @@
-#include "window/program_icon.h"
+#include "qt/program_icon.h"
 
 #include <QSize>
 #include <QString>

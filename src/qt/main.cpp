@@ -1,15 +1,15 @@
 #include "core/argument_string.h"
+#include "core/form1.h"
 #include "probe/ping_ipv4.h"
-#include "window/form1.h"
-#include "window/qt_form_services.h"
-#include "window/qt_tray_service.h"
+#include "qt/qt_form_services.h"
+#include "qt/qt_form_view.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     using namespace orvane2;
-    const QString argumentString = ArgumentString(argc, argv);
+    const std::string argumentString = ArgumentString(argc, argv);
 
     // Qt sees only the program name: the arguments are the configuration path and must
     // not be taken for Qt's own options (a file named "-style" is still a file).
@@ -21,9 +21,10 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtFormServices services;
-    QtTrayService tray;
-    Form1 form(services, tray);
+    QtFormView view;
+    Form1 form(services, view);
+    view.Bind(form);
     form.Load(argumentString, [] { return std::make_unique<PingIPv4>(); });
-    form.show();
+    view.show();
     return QApplication::exec();
 }

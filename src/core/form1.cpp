@@ -1,0 +1,133 @@
+#include "core/form1.h"
+
+#include "core/restart.h"
+#include "core/startup.h"
+
+#include <cmath>
+
+namespace orvane2 {
+
+namespace {
+
+OpenFileRequest ConfigFileRequest()
+{
+    return {"Выберите другой конфиг",
+            {{"Конфиги Монитора(*.cfg)", "*.cfg"}, {"Все файлы (*.*)", "*.*"}},
+            "cfg"};
+}
+
+}  // namespace
+
+Form1::Form1(FormServices& services, FormView& view)
+    : services_(services), view_(view), cycle_(state_, services_, *this)
+{
+    services_.SetUnloadHandler([this] { Form_QueryUnload(); });
+}
+
+Form1::~Form1()
+{
+    services_.SetUnloadHandler({});
+}
+
+void Form1::Load(const std::string& argumentString, std::function<std::unique_ptr<HostProbe>()> createProbe)
+{
+    StartupHooks hooks;
+    hooks.createProbe = std::move(createProbe);
+    hooks.placeBoard = [this] { view_.PlaceBoard(state_.board); };
+    hooks.addIcon = [this] { AddIcon(kTrayToolTip); };
+    Form_Load(state_, services_, argumentString, hooks);
+    view_.StartTimer(state_.Timer1Interval);
+}
+
+void Form1::AddIcon(const std::string& ToolTip)
+{
+    try {
+        if (!view_.AddTrayIcon(ToolTip)) {
+            // Without a notification area the menu stays reachable from the window.
+            menuBarShown_ = true;
+            view_.ShowMenuBar();
+        }
+    } catch (const std::exception& error) {
+        ReportTrappedError(error);
+    }
+}
+
+void Form1::TrayNotification(int code)
+{
+    Form_MouseMove(0, 0, static_cast<float>(code * layout::kTwipsPerPixel), 0.0f);
+}
+
+void Form1::Form_MouseMove(int /*Button*/, int /*Shift*/, float X, float /*Y*/)
+{
+    try {
+        const long code = std::lround(X / static_cast<float>(layout::kTwipsPerPixel));
+        if (code == kLeftButtonUp)
+            ToggleWindow();
+        else if (code == kRightButtonUp)
+            view_.OpenPopupMenu();
+    } catch (const std::exception& error) {
+        ReportTrappedError(error);
+    }
+}
+
+void Form1::ReportTrappedError(const std::exception& error)
+{
+    services_.MsgBox(error.what(), vbInformation, std::string(kProgramTitle) + " - " + kWindowCaption);
+}
+
+void Form1::ToggleWindow()
+{
+    if (view_.ShowState() == WindowShowState::Minimized)
+        view_.Restore();
+    else if (menuBarShown_)
+        view_.Minimize();  // without a tray icon nothing could bring a hidden window back
+    else
+        view_.HideMinimized();
+}
+
+void Form1::Form_QueryUnload()
+{
+    view_.RemoveTrayIcon();
+}
+
+void Form1::Form_Close()
+{
+    services_.End(0);
+}
+
+void Form1::Timer1_Timer()
+{
+    cycle_.Timer1_Timer();
+}
+
+void Form1::showhide_Click()
+{
+    ToggleWindow();
+}
+
+void Form1::changeconfig_Click()
+{
+    const std::optional<std::string> chosen = view_.ChooseFile(ConfigFileRequest());
+    if (!chosen)
+        return;  // cancelled: keep running on the current configuration
+    RestartOn(services_, *chosen);
+    services_.End(0);
+}
+
+void Form1::exit_Click()
+{
+    services_.End(0);
+}
+
+void Form1::StatusCaptionChanged()
+{
+    view_.SetStatusCaption(state_.board.StatusString.caption);
+}
+
+void Form1::LabelColorChanged(int index)
+{
+    if (const std::optional<uint32_t>& color = state_.board.Label1[index].foreColor)
+        view_.SetLabelColor(index, *color);
+}
+
+}  // namespace orvane2

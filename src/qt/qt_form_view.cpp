@@ -1,0 +1,232 @@
+#include "qt/qt_form_view.h"
+
+#include "qt/program_icon.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMoveEvent>
+
+namespace orvane2 {
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QRect ToPixels(const Rect& r)
+{
+    using layout::ToPixels;
+    return {ToPixels(r.left), ToPixels(r.top), ToPixels(r.width), ToPixels(r.height)};
+}
+
+template <typename Widget, typename Model>
+Widget* Make(const Model& model, QWidget* parent)
+{
+    auto* widget = new Widget(Q(model.caption), parent);
+    widget->setGeometry(ToPixels(model.rect));
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setVisible(model.visible);
+    return widget;
+}
+
+int TrayCode(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick:
+        return kLeftButtonUp;
+    case QSystemTrayIcon::Context:
+        return kRightButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+        return kMiddleButtonUp;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+QtFormView::QtFormView()
+{
+    setWindowTitle(Q(kWindowCaption));
+    setWindowIcon(ProgramIcon());
+    setFocusPolicy(Qt::NoFocus);
+    resize(layout::ToPixels(layout::kClientWidth), layout::ToPixels(layout::kClientHeight));
+    client_ = new QWidget(this);
+    client_->resize(size());
+
+    // The hidden templates stay element 0 of their arrays for the whole run.
+    const Board initial;
+    frames_.push_back(Make<QGroupBox>(initial.Frame1[0], client_));
+    labels_.push_back(Make<QLabel>(initial.Label1[0], client_));
+    status_ = Make<QLabel>(initial.StatusString, client_);
+
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
+}
+
+QtFormView::~QtFormView() = default;
+
+void QtFormView::PlaceBoard(const Board& board)
+{
+    for (std::size_t g = frames_.size(); g < board.Frame1.size(); ++g)
+        frames_.push_back(Make<QGroupBox>(board.Frame1[g], client_));
+    for (std::size_t i = labels_.size(); i < board.Label1.size(); ++i) {
+        const HostLabel& model = board.Label1[i];
+        QWidget* container = model.container > 0 ? frames_.at(model.container) : client_;
+        labels_.push_back(Make<QLabel>(model, container));
+    }
+    status_->setGeometry(ToPixels(board.StatusString.rect));
+    if (board.WindowHeight)
+        outerHeight_ = layout::ToPixels(*board.WindowHeight);
+    FitOuterHeight();
+}
+
+// The window's height counts its title bar and borders. The frame's size is known only
+// once the window manager has framed the window, so the fit is repeated when the frame
+// changes (a window manager reports it as a move), and only then: the user may resize.
+void QtFormView::FitOuterHeight()
+{
+    if (!outerHeight_)
+        return;
+    const int menuHeight = menuBar_ ? menuBar_->height() : 0;
+    const int decoration = frameGeometry().height() - geometry().height();
+    if (decoration == fittedDecoration_)
+        return;
+    fittedDecoration_ = decoration;
+    resize(width(), *outerHeight_ + menuHeight - decoration);
+    client_->setGeometry(0, menuHeight, width(), height() - menuHeight);
+}
+
+void QtFormView::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    FitOuterHeight();
+}
+
+void QtFormView::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    form_->Form_Close();
+}
+
+void QtFormView::SetLabelColor(int index, std::uint32_t bgr)
+{
+    QLabel* label = labels_.at(index);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                                                  static_cast<int>((bgr >> 16) & 0xFF)));
+    label->setPalette(palette);
+}
+
+void QtFormView::SetStatusCaption(const std::string& caption)
+{
+    status_->setText(Q(caption));
+}
+
+WindowShowState QtFormView::ShowState() const
+{
+    if (windowState() & Qt::WindowMinimized)
+        return WindowShowState::Minimized;
+    if (windowState() & Qt::WindowMaximized)
+        return WindowShowState::Maximized;
+    return WindowShowState::Normal;
+}
+
+void QtFormView::Restore()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void QtFormView::HideMinimized()
+{
+    // Hidden first: a hidden window's state is only recorded, whereas minimising a shown
+    // one asks the window manager, whose answer can arrive after the hide and undo the
+    // state, so that the next click would find the window "normal".
+    hide();
+    Minimize();
+}
+
+void QtFormView::Minimize()
+{
+    setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+}
+
+QMenu& QtFormView::Menu()
+{
+    if (!menu_) {
+        menu_ = new QMenu(Q(kMenuCaption), this);
+        QObject::connect(menu_->addAction(Q(kShowHideCaption)), &QAction::triggered, this,
+                         [this] { form_->showhide_Click(); });
+        QObject::connect(menu_->addAction(Q(kChangeConfigCaption)), &QAction::triggered, this,
+                         [this] { form_->changeconfig_Click(); });
+        QObject::connect(menu_->addAction(Q(kExitCaption)), &QAction::triggered, this,
+                         [this] { form_->exit_Click(); });
+    }
+    return *menu_;
+}
+
+void QtFormView::OpenPopupMenu()
+{
+    // The menu opens with its right edge at the pointer.
+    QMenu& menu = Menu();
+    menu.exec(QCursor::pos() - QPoint(menu.sizeHint().width(), 0));
+}
+
+void QtFormView::ShowMenuBar()
+{
+    menuBar_ = new QMenuBar(this);
+    menuBar_->addMenu(&Menu());
+    menuBar_->adjustSize();
+    menuBar_->setGeometry(0, 0, width(), menuBar_->sizeHint().height());
+    fittedDecoration_ = -1;
+    FitOuterHeight();
+}
+
+std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request)
+{
+    // Made only when asked for: building a file dialog costs more than the whole board.
+    QFileDialog dialog(this, Q(request.title));
+    QStringList filters;
+    for (const FileFilter& filter : request.filters)
+        filters.append(Q(filter.description));
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+bool QtFormView::AddTrayIcon(const std::string& toolTip)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
+    tray_->setToolTip(Q(toolTip));
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this,
+                     [this](QSystemTrayIcon::ActivationReason reason) { form_->TrayNotification(TrayCode(reason)); });
+    tray_->show();
+    return true;
+}
+
+void QtFormView::RemoveTrayIcon()
+{
+    if (!tray_)
+        return;
+    tray_->hide();
+    // The icon may be the sender of the click that led here: let the event loop delete it.
+    tray_.release()->deleteLater();
+}
+
+void QtFormView::StartTimer(int intervalMs)
+{
+    timer_.start(intervalMs);
+}
+
+}  // namespace orvane2

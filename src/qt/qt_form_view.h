@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/form1.h"
+#include "core/form_view.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+namespace orvane2 {
+
+// The window on Qt Widgets: a column of group boxes with one label per host, the status
+// line under them, the check timer, the tray icon and its menu. It only draws and asks;
+// every decision is Form1's, to which it passes the timer's ticks, the tray icon's
+// clicks, the menu's commands and the close box.
+class QtFormView final : public QWidget, public FormView {
+public:
+    QtFormView();
+    ~QtFormView() override;
+
+    // The behaviour this window reports to; set once, before loading.
+    void Bind(Form1& form) { form_ = &form; }
+
+    void PlaceBoard(const Board& board) override;
+    void SetLabelColor(int index, std::uint32_t bgr) override;
+    void SetStatusCaption(const std::string& caption) override;
+    WindowShowState ShowState() const override;
+    void Restore() override;
+    void HideMinimized() override;
+    void Minimize() override;
+    void OpenPopupMenu() override;
+    void ShowMenuBar() override;
+    std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
+    bool AddTrayIcon(const std::string& toolTip) override;
+    void RemoveTrayIcon() override;
+    void StartTimer(int intervalMs) override;
+
+    // The widgets, for tests: element 0 of each array is the hidden template.
+    QGroupBox* Frame1(int index) const { return frames_.at(index); }
+    QLabel* Label1(int index) const { return labels_.at(index); }
+    int FrameCount() const { return static_cast<int>(frames_.size()); }
+    int LabelCount() const { return static_cast<int>(labels_.size()); }
+    QLabel* StatusString() const { return status_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QMenu& Menu();
+    void FitOuterHeight();
+
+    Form1* form_ = nullptr;
+    QWidget* client_ = nullptr;  // holds the board; moves down when a menu bar is shown
+    QLabel* status_ = nullptr;
+    std::vector<QGroupBox*> frames_;
+    std::vector<QLabel*> labels_;
+    QTimer timer_;
+    QMenu* menu_ = nullptr;  // made when first opened: most runs never open it
+    QMenuBar* menuBar_ = nullptr;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::optional<int> outerHeight_;  // pixels, once the board is placed
+    int fittedDecoration_ = -1;
+};
+
+}  // namespace orvane2
