@@ -21,7 +21,7 @@ case "$seconds" in '' | *[!0-9]*) echo "usage: $0 [seconds] [fuzzer...]" >&2; ex
 
 bash scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE2_FUZZ=ON \
-    -DORVANE2_BUILD_TESTS=OFF -DORVANE2_BUILD_BENCH=OFF >/dev/null
+    -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-fuzz --parallel --target "${fuzzers[@]}"
 
 work=$(mktemp -d)

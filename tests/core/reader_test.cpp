@@ -1,0 +1,171 @@
+#include "core/config_reader.h"
+#include "core/config_records.h"
+#include "core/interval_rule.h"
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane2 {
+namespace {
+
+using Strings = std::vector<std::string>;
+using testing::FakeServices;
+using testing::ProgramEnded;
+
+struct Loaded {
+    FormState state;
+    FakeServices services;
+    std::optional<int> endedWith;
+    Strings Prompts() const
+    {
+        Strings prompts;
+        for (const auto& m : services.messages)
+            prompts.push_back(m.prompt);
+        return prompts;
+    }
+};
+
+std::unique_ptr<Loaded> Read(const std::string& file)
+{
+    auto loaded = std::make_unique<Loaded>();
+    loaded->state.ConfigPath = "test.cfg";
+    loaded->services.files["test.cfg"] = file;
+    try {
+        ReadConfiguration(loaded->state, loaded->services);
+    } catch (const ProgramEnded& e) {
+        loaded->endedWith = e.exitCode;
+    }
+    return loaded;
+}
+
+TEST(Records, SplitLikeFreeFormatInput)
+{
+    const std::vector<std::pair<std::string, Strings>> cases = {
+        {"a b\nc d\n", {"a b", "c d"}},
+        {"a b\r\nc d\r\n", {"a b", "c d"}},
+        {"a b\rc d", {"a b", "c d"}},
+        {"a\n\n\r\n\rb", {"a", "", "", "", "b"}},
+        {"10.0.0.1 gateway, second", {"10.0.0.1 gateway", "second"}},
+        {"# one, two\n", {"# one", "two"}},
+        {"   \t# note\n  host x", {"# note", "host x"}},
+        {"host x  \n", {"host x  "}},
+        {"\"group A, B\"\nh", {"group A, B", "h"}},
+        {"\"a\nb\"\nc", {"a\nb", "c"}},
+        {"\"a\" junk,b", {"a", "b"}},
+        {"\"a, b\nc", {"a, b\nc"}},
+        {"a\"b,c", {"a\"b", "c"}},
+        {"   \t ", {}},
+        {"", {}},
+    };
+    for (const auto& [text, records] : cases)
+        EXPECT_EQ(SplitConfigRecords(text), records) << text;
+}
+
+struct BoardCase {
+    std::string file;
+    Strings groups, hosts, labels;
+};
+
+TEST(Reader, BuildsTheBoardFromRecords)
+{
+    const std::vector<BoardCase> cases = {
+        {"# office\ncheckinterval 30\ngroup Servers and printers\n10.0.0.1 gateway\nfs.local files\n"
+         "group Branch\nbranch-router router\n",
+         {"Servers and printers", "Branch"}, {"10.0.0.1", "fs.local", "branch-router"}, {"gateway", "files", "router"}},
+        {"# a\n\n   # b\r\n\r\n", {}, {}, {}},
+        {"group  Lab\n", {" Lab"}, {}, {}},
+        {"group G\n10.0.0.1  gateway\n", {"G"}, {"10.0.0.1"}, {""}},
+        {"group G\n10.0.0.1 main gateway\n", {"G"}, {"10.0.0.1"}, {"main"}},
+        {"group G\n10.0.0.1 gateway, second\n", {"G"}, {"10.0.0.1", "second"}, {"gateway", "second"}},
+        {"group G\nGroup A\nCHECKINTERVAL 5\n", {"G"}, {"Group", "CHECKINTERVAL"}, {"A", "5"}},
+        {"group\ngroup \n", {"", ""}, {}, {}},
+        {"group G\nhost\tx y\n", {"G"}, {"host\tx"}, {"y"}},
+        {"\"group A, B\"\nh l\n", {"A, B"}, {"h"}, {"l"}},
+        {"group Серверы\nsrv сервер\n", {"Серверы"}, {"srv"}, {"сервер"}},
+    };
+    for (const BoardCase& c : cases) {
+        const auto loaded = Read(c.file);
+        ASSERT_FALSE(loaded->endedWith) << c.file;
+        EXPECT_TRUE(loaded->services.messages.empty()) << c.file;
+        const Board& board = loaded->state.board;
+        Strings groups, hosts, labels;
+        for (std::size_t g = 1; g < board.Frame1.size(); ++g)
+            groups.push_back(board.Frame1[g].caption);
+        for (std::size_t i = 1; i < board.Label1.size(); ++i) {
+            hosts.push_back(loaded->state.HostNames[i]);
+            labels.push_back(board.Label1[i].caption);
+        }
+        EXPECT_EQ(groups, c.groups) << c.file;
+        EXPECT_EQ(hosts, c.hosts) << c.file;
+        EXPECT_EQ(labels, c.labels) << c.file;
+    }
+}
+
+TEST(Reader, HostBeforeAnyGroupOrUnreadableFileEndsTheProgram)
+{
+    const auto early = Read("checkinterval 30\n10.0.0.1 gateway\ngroup G\n");
+    EXPECT_EQ(early->endedWith, 1);
+    EXPECT_EQ(early->Prompts(), Strings{NoGroupMessage()});
+    EXPECT_EQ(early->services.messages[0].title, "Orvane2");
+
+    Loaded unreadable;
+    unreadable.state.ConfigPath = "locked.cfg";
+    unreadable.services.files["locked.cfg"] = "group G\n";
+    unreadable.services.unreadable.insert("locked.cfg");
+    EXPECT_THROW(ReadConfiguration(unreadable.state, unreadable.services), ProgramEnded);
+    EXPECT_EQ(unreadable.Prompts(), Strings{"Конфигурационный файл locked.cfg не удалось прочитать"});
+}
+
+TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
+{
+    std::string hosts = "group G\n";
+    for (int i = 1; i <= kMaxHosts + 2; ++i)
+        hosts += "h" + std::to_string(i) + "\n";
+    const auto full = Read(hosts);
+    EXPECT_EQ(full->state.HostCount, kMaxHosts);
+    EXPECT_EQ(full->state.HostNames[kMaxHosts], "h255");
+    EXPECT_EQ(full->Prompts(), Strings{"В вашем конфиге больше 255 узлов. Узлы после 255-го не показаны"});
+
+    std::string groups;
+    for (int g = 1; g <= 40000; ++g)
+        groups += "group g" + std::to_string(g) + (g == kMaxGroups + 1 ? "\nlost host\n" : "\n");
+    const auto many = Read(groups + "host after\n");
+    EXPECT_EQ(many->state.GroupCount, kMaxGroups);
+    EXPECT_EQ(many->state.board.Frame1.back().caption, "g255");
+    EXPECT_EQ(many->state.HostCount, 0);  // hosts of skipped groups are skipped with them
+    EXPECT_EQ(many->Prompts(), Strings{"В вашем конфиге больше 255 групп. Группы после 255-й не показаны"});
+}
+
+TEST(IntervalRule, PlainNumbersFromFiveToThreeThousandSixHundredSeconds)
+{
+    const std::vector<std::pair<std::string, std::optional<int>>> cases = {
+        {"5", 5000}, {"3600", 3600000}, {"7.5", 7500}, {"007", 7000}, {"+10", 10000}, {"10.", 10000},
+        {".5e1", {}}, {"4", {}}, {"3601", {}}, {"4.9999", {}}, {"3600.0001", {}}, {"-10", {}},
+        {"5.0625", 5062}, {"5.1875", 5188}, {"5.0006", 5001},  // ties go to the even millisecond
+        {"60s", {}}, {"", {}}, {"+", {}}, {".", {}}, {"1e2", {}}, {"1,000", {}}, {" 60", {}}, {"60\t", {}},
+        {"99999999999999999999999", {}}, {"nan", {}}, {"inf", {}}, {"١٠", {}},
+    };
+    for (const auto& [word, ms] : cases)
+        EXPECT_EQ(IntervalMilliseconds(word), ms) << word;
+}
+
+TEST(Reader, IntervalRecordsSetTheTimerOrFallBackAfterAMessage)
+{
+    const std::vector<std::tuple<std::string, int, std::size_t>> cases = {
+        {"group G\n", kDesignTimerInterval, 0},
+        {"checkinterval 5\n", 5000, 0},
+        {"checkinterval 60s\n", 60000, 1},
+        {"checkinterval\n", 60000, 1},
+        {"checkinterval 10\ncheckinterval 4\n", 60000, 1},
+        {"checkinterval 4\ncheckinterval 3601\ncheckinterval 15\n", 15000, 2},
+        {"checkinterval  30\n", 60000, 1},
+    };
+    for (const auto& [file, ms, messages] : cases) {
+        const auto loaded = Read(file);
+        EXPECT_EQ(loaded->state.Timer1Interval, ms) << file;
+        EXPECT_EQ(loaded->Prompts(), Strings(messages, BadIntervalMessage())) << file;
+    }
+}
+
+}  // namespace
+}  // namespace orvane2
