@@ -25,6 +25,17 @@ set(ORVANE2_ICON_DIR "${PROJECT_SOURCE_DIR}/assets/icon")
 install(TARGETS orvane2
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
   COMPONENT orvane2)
+# A stripped install (CPack strips) also drops the compiler's .comment and the .note
+# sections that strip keeps, as Debian's own packaging tools do.
+if(CMAKE_OBJCOPY)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/orvane2\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()"
+    COMPONENT orvane2)
+endif()
 
 # The application-menu entry: "Монитор узлов" in the Network category.
 install(FILES "${ORVANE2_PACKAGING_DIR}/orvane2.desktop"
@@ -43,8 +54,50 @@ install(FILES "${ORVANE2_ICON_DIR}/radar.svg"
   DESTINATION "${ORVANE2_HICOLOR_DIR}/scalable/apps" RENAME orvane2.svg
   COMPONENT orvane2)
 
+# The software-centre description; its launchable names the menu entry above.
+install(FILES "${ORVANE2_PACKAGING_DIR}/org.example.orvane2.metainfo.xml"
+  DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo"
+  COMPONENT orvane2)
+
 install(FILES "${PROJECT_SOURCE_DIR}/examples/vantor2.cfg"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+  COMPONENT orvane2)
+
+# The licence in Debian's machine-readable copyright format.
+install(FILES "${ORVANE2_PACKAGING_DIR}/copyright"
+  DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+  COMPONENT orvane2)
+
+# The changelog and the manual pages go in compressed with gzip -9n: no file name and
+# no time stamp in the header, so the same sources give the same bytes. The manual page
+# is Russian under the ru locale and English everywhere else.
+find_program(ORVANE2_GZIP gzip REQUIRED)
+set(ORVANE2_COMPRESSED_DIR "${PROJECT_BINARY_DIR}/packaging")
+set(ORVANE2_COMPRESSED_FILES)
+# orvane2_compress(SOURCE OUTPUT): OUTPUT.gz in the build tree from SOURCE in packaging/.
+function(orvane2_compress source output)
+  set(plain "${ORVANE2_COMPRESSED_DIR}/${output}")
+  add_custom_command(OUTPUT "${plain}.gz"
+    COMMAND "${CMAKE_COMMAND}" -E copy "${ORVANE2_PACKAGING_DIR}/${source}" "${plain}"
+    COMMAND "${ORVANE2_GZIP}" -9nf "${plain}"
+    DEPENDS "${ORVANE2_PACKAGING_DIR}/${source}"
+    COMMENT "Compressing ${output}"
+    VERBATIM)
+  set(ORVANE2_COMPRESSED_FILES ${ORVANE2_COMPRESSED_FILES} "${plain}.gz" PARENT_SCOPE)
+endfunction()
+orvane2_compress(changelog changelog)
+orvane2_compress(man/orvane2.1 man/man1/orvane2.1)
+orvane2_compress(man/orvane2.ru.1 man/ru/man1/orvane2.1)
+add_custom_target(orvane2_compressed_docs ALL DEPENDS ${ORVANE2_COMPRESSED_FILES})
+
+install(FILES "${ORVANE2_COMPRESSED_DIR}/changelog.gz"
+  DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+  COMPONENT orvane2)
+install(FILES "${ORVANE2_COMPRESSED_DIR}/man/man1/orvane2.1.gz"
+  DESTINATION "${CMAKE_INSTALL_MANDIR}/man1"
+  COMPONENT orvane2)
+install(FILES "${ORVANE2_COMPRESSED_DIR}/man/ru/man1/orvane2.1.gz"
+  DESTINATION "${CMAKE_INSTALL_MANDIR}/ru/man1"
   COMPONENT orvane2)
 
 # --- Debian package -------------------------------------------------------------------
@@ -58,11 +111,13 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Orvane2")
 set(CPACK_PACKAGE_CONTACT "${ORVANE2_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tray monitor of network hosts by ICMP echo")
+# Lines of the extended description stay within 80 columns (Debian policy 3.4.1).
 set(CPACK_PACKAGE_DESCRIPTION
-  "Orvane2 (\"Монитор узлов\") reads a list of hosts from a plain-text file, shows them\n"
-  "in one compact window grouped in boxes and every check interval sends each host\n"
-  "one ICMP echo request, colouring its label green when it answers and red when it\n"
-  "does not. It lives in the system tray. Its interface is in Russian.")
+  "Orvane2 (\"Монитор узлов\") reads a list of hosts from a plain-text file\n"
+  "and shows them in one compact window, grouped in boxes. Every check\n"
+  "interval it sends each host one ICMP echo request and colours its label\n"
+  "green when the host answers and red when it does not. It lives in the\n"
+  "system tray. Its interface is in Russian.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 # Values reach CPack as written (the description has quotes and blanks).
 set(CPACK_VERBATIM_VARIABLES TRUE)
