@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds the program, its tests and benchmarks into build/.
+# Configures and builds into build/; extra arguments go to CMake, e.g.
+#   bash scripts/build.sh -DBUILD_TESTING=OFF      the program alone (needs only Qt)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build build --parallel

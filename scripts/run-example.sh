@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh
+bash scripts/build.sh -DBUILD_TESTING=OFF -DORVANE2_BUILD_BENCH=OFF
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No desktop session found (DISPLAY is not set): run this from a desktop terminal." >&2
     exit 1

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh
+# Everything, benchmarks included, and any compiler warning is an error here.
+bash scripts/build.sh -DBUILD_TESTING=ON -DORVANE2_WERROR=ON -DORVANE2_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure --timeout 600 "$@"
 
 # The same tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer
@@ -16,7 +17,7 @@ ctest --test-dir build --output-on-failure --timeout 600 "$@"
 (
     source tests/sanitizers/sanitizer_env.sh
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE2_SANITIZE=ON \
-        -DORVANE2_BUILD_BENCH=OFF >/dev/null
+        -DORVANE2_WERROR=ON >/dev/null
     cmake --build build-asan --parallel
     ctest --test-dir build-asan --output-on-failure --timeout 600 -E '^gui\.soak$' "$@"
 )
