@@ -1,61 +1,31 @@
 #!/usr/bin/env bash
-# The real program in a virtual X server: the window fits its board in pixels (with its
-# menu as a menu bar when the desktop has no notification area), and a missing
-# configuration ends the program with exit code 1 after its message.
-source "$(dirname "$0")/x_session.sh"
+# The window fits a known board in pixels, with a menu bar while the desktop has no tray;
+# the path, unquoted with a blank and looking like a Qt option, arrives whole. Without a
+# configuration: its message, exit code 1, and a left-over restart.bat is deleted.
+ACCESSIBLE=1
+source "$(dirname "$0")/harness.sh"
 start_xvfb
-
 cd "$WORK"
-printf 'checkinterval 3600\ngroup Servers\n127.0.0.1 one\n127.0.0.2 two\n127.0.0.3 three\n' >"three hosts.cfg"
+printf 'checkinterval 3600\ngroup Servers\n127.0.0.1 one\n127.0.0.2 two\n127.0.0.3 three\n' >"-style three.cfg"
+fits() { # $1: the window's size, as a regular expression; $2: a name for its screenshot
+    local re=$1
+    start_program -style three.cfg
+    WIN=$(find_window "Монитор узлов") || fail "no window"
+    wait_until 5 eval '[[ $(window_size "$WIN") =~ ^$re$ ]]' || fail "the window is $(window_size "$WIN"), expected $re"
+    import -window "$WIN" "$ARTIFACTS/$2.png"
+    stop_program
+}
+# 3750 x 2445 twips at 15 twips to the pixel, with no window manager to add a frame.
+fits '250x(17[89]|1[89][0-9]|20[0-3])' without_tray # and a menu bar of 15 to 40 pixels
+start_tray
+fits 250x163 with_tray
 
-# No notification area yet: the menu becomes a menu bar and the window grows by its height.
-"$ORVANE2" "$WORK/three hosts.cfg" &
-PIDS+=($!)
-id=$(wait_window "Монитор узлов") || fail "the window did not appear without a tray"
-sleep 0.3
-size=$(window_size "$id")
-screenshot "$id" window_without_tray.png
-height=${size#250x}
-[ "${size%x*}" = 250 ] && [ "$height" -ge $((163 + 15)) ] && [ "$height" -le $((163 + 40)) ] \
-    || fail "without a tray the window is $size, expected 250 wide and 163 plus a menu bar high"
-echo "without a tray: window size $size (menu bar $((height - 163)) px)"
-kill "${PIDS[-1]}"
-
-start_tray_host
-# The path has a blank and is passed unquoted, as the restart does.
-"$ORVANE2" three hosts.cfg &
-PIDS+=($!)
-id=$(wait_window "Монитор узлов") || fail "the window did not appear"
-sleep 0.3
-size=$(window_size "$id")
-screenshot "$id" window_three_hosts.png
-# 3750 x 2445 twips at 15 twips to the pixel; there is no window manager, so no frame.
-[ "$size" = "250x163" ] || fail "window is $size, expected 250x163"
-echo "window size $size"
-
-# A path that looks like one of Qt's own options is still the configuration path.
-kill "${PIDS[-1]}"
-printf 'checkinterval 3600\ngroup A\n127.0.0.1 one\ngroup B\n' >"-style"
-"$ORVANE2" -style &
-PIDS+=($!)
-id=$(wait_window "Монитор узлов") || fail "no window for the configuration named -style"
-sleep 0.3
-size=$(window_size "$id")
-# Two boxes: 120 + 615 + 100 + 375 + 1200 = 2410 twips.
-[ "$size" = "250x161" ] || fail "window for '-style' is $size, expected 250x161"
-kill "${PIDS[-1]}"
-
-# No configuration: the message names the default file; OK ends the program with 1.
-mkdir empty && cd empty
-"$ORVANE2" &
-pid=$!
-PIDS+=($pid)
-box=$(wait_window "Orvane2") || fail "no message box for the missing file"
-screenshot "$box" missing_config_message.png
-xdotool windowfocus --sync "$box" key Return
-status=0
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-wait "$pid" || status=$?
-[ "$status" = 1 ] || fail "exit code $status after the missing-file message, expected 1"
-echo "missing configuration: exit code $status"
-echo "PASS"
+mkdir empty && cd empty && printf 'x\r\n' >restart.bat
+start_program
+BOX=$(find_window Orvane2) || fail "no message box for the missing configuration"
+import -window "$BOX" "$ARTIFACTS/missing_config.png"
+text=$(message_text "$BOX") && [ "$text" = "Конфигурационный файл vantor2.cfg не найден" ] || fail "the message reads \"$text\""
+press_ok "$BOX"
+code=$(exit_code "$PID") && [ "$code" = 1 ] || fail "exit code $code after the message, expected 1"
+[ ! -e restart.bat ] || fail "the left-over restart.bat is still there"
+echo PASS

@@ -1,0 +1,147 @@
+# Shared steps for tests that drive the real program in a virtual X server; source it.
+# PROGRAM (array, default ("$ORVANE2")): the command that starts the program, say (wine
+#   orvane2.exe). ACCESSIBLE=1 before sourcing: the test reruns itself in a private D-Bus
+#   session with accessibility on, and message_text reads the widgets (AT-SPI).
+# start_xvfb; start_wm (openbox); start_tray (trayer; sets PANEL, TRAY_PID)
+# start_program ARGS: once the previous program has ended, runs "${PROGRAM[@]}" ARGS under
+#   a reaper that adopts every process the program spawns; sets PID. stop_program.
+# tree_pids: the program's processes. exit_code P [T]: waits for P to end, prints its code.
+# find_window TITLE [T], tray_icon [T], popup_menu [T]: a window that a process of the tree
+#   owns (_NET_WM_PID): top-level by exact title, icon docked in the tray, popup menu.
+# shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
+#   of row I of N; message_text BOX, press_ok BOX; count_colour PNG #RRGGBB WxH+X+Y;
+#   wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in namespace NS, from
+#   where SILENT, in a second namespace, answers no echo request.
+set -euo pipefail
+if [ "${ACCESSIBLE:-}" = 1 ] && [ -z "${IN_BUS:-}" ]; then # the bus's chatter goes to /dev/null
+    IN_BUS=1 exec dbus-run-session -- bash -c 'exec 1>&3 2>&4 3>&- 4>&-; exec bash "$@"' bash "$0" "$@" 3>&1 4>&2 &>/dev/null
+fi
+# Outside a private bus, no bus: a StatusNotifierItem watcher would replace the tray.
+[ -n "${IN_BUS:-}" ] && export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 || unset DBUS_SESSION_BUS_ADDRESS
+: "${ARTIFACTS:?directory for screenshots}"
+[ -n "${PROGRAM+x}" ] || PROGRAM=("${ORVANE2:?path of the program}")
+WORK=$(mktemp -d) PIDS=() HOOKS=() LAUNCHER=""
+export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
+mkdir -p "$ARTIFACTS" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+cleanup() {
+    set +e
+    stop_program
+    for p in "${PIDS[@]}"; do kill "$p" && wait "$p"; done 2>/dev/null
+    for h in "${HOOKS[@]}"; do eval "$h" 2>/dev/null; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM INT HUP
+fail() { echo "FAIL: $*" >&2; exit 1; }
+has() { awk -v re="$1" '$0 ~ re { f = 1 } END { exit !f }'; } # reads all its input
+wait_until() {
+    local end=$((${EPOCHREALTIME/./} + $1 * 1000000))
+    until "${@:2}"; do [ "${EPOCHREALTIME/./}" -lt "$end" ] && sleep 0.1 || return 1; done
+}
+gone() { [ ! -e "/proc/$1" ] || [ "$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null)" = Z ]; }
+
+start_xvfb() { # Xvfb takes a free display itself and names it once it accepts clients
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" & PIDS+=($!)
+    wait_until 10 test -s "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=:$(cat "$WORK/display")
+}
+start_wm() {
+    openbox --sm-disable &>"$WORK/openbox.log" & PIDS+=($!)
+    wait_until 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | has "window id"' || fail "openbox did not start"
+}
+start_tray() {
+    trayer --edge bottom --align right --widthtype pixel --width 200 --height 32 &>"$WORK/trayer.log" &
+    TRAY_PID=$! PANEL="" PIDS+=($!)
+    wait_until 10 eval 'PANEL=$(xdotool search --name "^panel\$" | sed -n 1p); [ -n "$PANEL" ]' ||
+        fail "the tray did not start: $(cat "$WORK/trayer.log")"
+}
+
+# A child subreaper: a restarted program or Wine's processes stay its descendants. It
+# logs "launched PID" and "exited PID CODE" for every child it reaps.
+REAPER='import ctypes, os, sys
+ctypes.CDLL(None).prctl(36, 1)
+log, pid = open(sys.argv[1], "a", buffering=1), os.fork()
+pid or os.execvp(sys.argv[2], sys.argv[2:])
+log.write(f"launched {pid}\n")
+while True:
+    try: p, status = os.wait()
+    except ChildProcessError: break
+    log.write(f"exited {p} {os.waitstatus_to_exitcode(status)}\n")'
+start_program() {
+    [ -z "$LAUNCHER" ] || wait_until 10 gone "$LAUNCHER" || fail "the previous program still runs: $(tree_pids)"
+    : >"$WORK/reaper.log"
+    python3 -c "$REAPER" "$WORK/reaper.log" "${PROGRAM[@]}" "$@" &>>"$WORK/program.log" &
+    LAUNCHER=$! PID=""
+    wait_until 5 eval 'PID=$(awk "/^launched/ { print \$2 }" "$WORK/reaper.log"); [ -n "$PID" ]' ||
+        fail "the program did not start"
+}
+tree_pids() {
+    [ -z "$LAUNCHER" ] || ps -e -o pid= -o ppid= | awk -v r="$LAUNCHER" '{ up[$1] = $2 }
+        END { for (p in up) for (q = up[p]; q > 1; q = up[q]) if (q == r) { print p; break } }'
+}
+stop_program() {
+    [ -n "$LAUNCHER" ] || return 0
+    kill $(tree_pids) 2>/dev/null || true
+    wait_until 10 gone "$LAUNCHER" || kill -9 $(tree_pids) "$LAUNCHER" 2>/dev/null || true
+    wait "$LAUNCHER" 2>/dev/null || true; LAUNCHER=""
+}
+exited() { awk -v p="$1" '$1 == "exited" && $2 == p { print $3 }' "$WORK/reaper.log"; }
+exit_code() {
+    local p=$1 code=""
+    wait_until "${2:-10}" eval 'code=$(exited "$p"); [ -n "$code" ]' || fail "process $p still runs after ${2:-10} s"
+    echo "$code"
+}
+window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | awk '/=/ { print $3 }'; }
+of_program() { # keeps the windows (ids on the input) that a process of the tree owns
+    local pids w
+    pids=" $(tree_pids | tr '\n' ' ')"
+    while read -r w; do [[ $pids != *" $(window_pid "$w") "* ]] || echo "$w"; done
+}
+first_of() { # runs CMD, which lists windows, until one is the program's, for up to T s
+    local ids="" cmd=("${@:2}")
+    wait_until "$1" eval 'ids=$("${cmd[@]}" 2>/dev/null | of_program); [ -n "$ids" ]' && sed -n 1p <<<"$ids"
+}
+find_window() { first_of "${2:-10}" xdotool search --onlyvisible --name "^$1\$"; }
+tray_icons() { xwininfo -id "$PANEL" -tree | awk '$1 ~ /^0x/ { print $1 }' | of_program; }
+tray_icon() { first_of "${1:-10}" tray_icons; }
+popups() { # mapped override-redirect top-level windows, tooltips left out
+    for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }' | of_program); do
+        [ "$(xwininfo -id "$w" | grep -cE 'IsViewable|Override Redirect State: yes')" = 2 ] &&
+            ! xprop -id "$w" _NET_WM_WINDOW_TYPE | has TOOLTIP && echo "$w"
+    done; true
+}
+popup_menu() { first_of "${1:-10}" popups; }
+shown() { xwininfo -id "$1" 2>/dev/null | has IsViewable && ! xprop -id "$1" _NET_WM_STATE | has HIDDEN; }
+# Unmapped, and not merely minimised by a window manager.
+hidden() { xwininfo -id "$1" 2>/dev/null | has IsUnMapped && ! xprop -id "$1" WM_STATE | has 'state: (Normal|Iconic)'; }
+window_size() { xwininfo -id "$1" | awk '/^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print w "x" h }'; }
+click() { # clicks come at least 0.5 s apart: closer ones would make a double click
+    local X Y WIDTH HEIGHT SCREEN WINDOW x y
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    x=$((X + WIDTH / 2)) y=$((Y + HEIGHT * (2 * ${3:-1} - 1) / (2 * ${4:-1})))
+    xdotool mousemove "$x" "$y"
+    wait_until 2 eval 'xdotool getmouselocation | has "^x:$x y:$y "' || fail "the pointer did not move to $x,$y"
+    sleep 0.5
+    xdotool click "$2"
+}
+ALERT='import sys, pyatspi
+for app in (a for a in pyatspi.Registry.getDesktop(0) if a and str(a.get_process_id()) in sys.argv):
+    for w in (w for w in app if w and w.getRoleName() == "alert"):
+        print("\n".join(c.name for c in w if c.getRoleName() == "label" and c.name))'
+read_message() { # the labels of the program's alert; else what Ctrl+C copies from a Windows box
+    [ -z "${IN_BUS:-}" ] || { timeout 10 /usr/bin/python3 -c "$ALERT" $(tree_pids) 2>/dev/null; return; }
+    xdotool windowfocus --sync "$1" key ctrl+c && timeout 5 xclip -o -sel clip 2>/dev/null | tr -d '\r' | awk '/^-+$/ { n++; next } n == 2'
+}
+message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
+press_ok() { xdotool windowfocus --sync "$1" key Return; }
+count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
+netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
+make_silent_host() { # two namespaces of this test, joined by a veth pair
+    NS=orv2gui-$$ SILENT=198.51.100.2
+    netns "$NS" && netns "$NS-s"
+    ip -n "$NS" link add v0 type veth peer name v1 netns "$NS-s"
+    ip -n "$NS" addr add 198.51.100.1/30 dev v0 && ip -n "$NS" link set v0 up
+    ip -n "$NS-s" addr add "$SILENT/30" dev v1 && ip -n "$NS-s" link set v1 up
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+    PROGRAM=(ip netns exec "$NS" "${PROGRAM[@]}")
+}

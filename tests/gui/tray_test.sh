@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# On a desktop with a window manager and a tray: left clicks on the icon hide and show the
+# window; after a check cycle the labels are dark green for hosts that answer, red for a
+# silent one (exact pixels); a right click opens the menu at the pointer; "Сменить конфиг"
+# with a blank in the path writes restart.bat (two CR LF lines), ends with exit code 0 and
+# the program comes back on that file; "Выход": exit code 0, the icon leaves the tray.
+source "$(dirname "$0")/harness.sh"
+export FONTCONFIG_FILE=$(cd "$(dirname "$0")" && pwd)/no-antialias.conf
+make_silent_host
+start_xvfb && start_wm && start_tray
+RUN=$WORK/run CONFIGS="$WORK/other configs"
+mkdir -p "$RUN" "$CONFIGS" && cd "$RUN"
+printf 'checkinterval 5\ngroup Local\n127.0.0.1 loopback\n%s silent\n127.0.0.2 second\n' "$SILENT" >board.cfg
+printf 'checkinterval 3600\ngroup Second\n127.0.0.3 a\n127.0.0.4 b\n127.0.0.5 c\ngroup Spare\n127.0.0.6 d\n' >"$CONFIGS/second.cfg"
+
+start_program "$RUN/board.cfg"
+WIN=$(find_window "Монитор узлов") || fail "no window"
+ICON=$(tray_icon) || fail "no icon of the program in the tray"
+click "$ICON" 1 && wait_until 5 hidden "$WIN" || fail "a left click on the icon did not hide the window"
+click "$ICON" 1 && wait_until 5 shown "$WIN" || fail "a second left click did not show the window"
+
+coloured() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
+    local y=24 want n m ok=0
+    COUNTS=""
+    import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
+    for want in '#008000 #FF0000' '#FF0000 #008000' '#008000 #FF0000'; do
+        n=$(count_colour "$WORK/labels.png" "${want% *}" "167x17+16+$y")
+        m=$(count_colour "$WORK/labels.png" "${want#* }" "167x17+16+$y") y=$((y + 17))
+        COUNTS+="$n of ${want% *}, $m of ${want#* }; " && [ "$n" -ge 10 ] && [ "$m" = 0 ] || ok=1
+    done
+    return $ok
+}
+wait_until 15 coloured || fail "15 s after start the labels are not dark green, red, dark green: $COUNTS"
+cp "$WORK/labels.png" "$ARTIFACTS/labels.png"
+
+click "$ICON" 3
+MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
+eval "$(xdotool getmouselocation --shell)" && px=$X
+eval "$(xdotool getwindowgeometry --shell "$MENU")"
+[ $((X + WIDTH - px)) -ge -1 ] && [ $((X + WIDTH - px)) -le 1 ] || fail "the menu ends at x $((X + WIDTH)), the pointer is at $px"
+import -window root "$ARTIFACTS/menu.png"
+# A hard link keeps the restart script after the program it starts has deleted it.
+python3 -c 'import os, time
+while not os.path.exists("restart.bat") or os.link("restart.bat", "../kept.bat"): time.sleep(0.002)' &
+PIDS+=($!)
+click "$MENU" 1 2 3
+DIALOG=$(find_window "Выберите другой конфиг") || fail "no file dialog after \"Сменить конфиг\""
+wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
+xdotool type --delay 10 "$CONFIGS/second.cfg"
+xdotool key Return # a list of completions may take this one: then once more
+wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after the switch, expected 0"
+
+WIN=$(find_window "Монитор узлов") || fail "the program did not come back after the switch"
+PID=$(window_pid "$WIN")
+mapfile -d '' -t args <"/proc/$PID/cmdline"
+[ "${args[*]}" = "$(readlink -f "$ORVANE2") $CONFIGS/second.cfg" ] && [ "${#args[@]}" = 2 ] || fail "restarted as [${args[*]}]"
+[ "$(readlink "/proc/$PID/cwd")" = "$RUN" ] || fail "restarted in $(readlink "/proc/$PID/cwd")"
+wait_until 5 test ! -e restart.bat || fail "the restarted program left restart.bat"
+printf '@echo off\r\nOrvane2.exe %s\r\n' "$CONFIGS/second.cfg" | cmp -s - "$WORK/kept.bat" || fail "restart.bat: $(od -c "$WORK/kept.bat")"
+# Two boxes: 3160 twips, 211 pixels with the frame.
+height() { echo $(($(window_size "$WIN" | cut -dx -f2) + $(xprop -id "$WIN" _NET_FRAME_EXTENTS | awk -F'[=,]' '{ print $4 + $5 }'))); }
+wait_until 5 eval '[ "$(height)" = 211 ]' || fail "the new board's window is $(height) pixels high, expected 211"
+import -window "$WIN" "$ARTIFACTS/after_switch.png"
+
+ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
+click "$ICON" 3
+MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
+click "$MENU" 1 3 3
+code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\", expected 0"
+wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "the icon is still in the tray"
+kill -0 "$TRAY_PID" || fail "the tray ended with the program"
+echo PASS
