@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "probe/echo_reply.h"
-#include "probe/linux_probe_platform.h"
 #include "probe/windows_codes.h"
+#ifdef _WIN32
+#include "probe/windows_probe_platform.h"
+#else
+#include "probe/linux_probe_platform.h"
+#endif
 
 namespace orvane2 {
 namespace {
@@ -63,7 +67,11 @@ std::int32_t NonZero(std::int32_t code, std::int32_t fallback) {
 
 }  // namespace
 
+#ifdef _WIN32
+PingIPv4::PingIPv4() : PingIPv4(std::make_unique<WindowsProbePlatform>()) {}
+#else
 PingIPv4::PingIPv4() : PingIPv4(std::make_unique<LinuxProbePlatform>()) {}
+#endif
 
 PingIPv4::PingIPv4(std::unique_ptr<ProbePlatform> platform) : platform_(std::move(platform)) {
     if (!platform_) {
