@@ -1,0 +1,192 @@
+#include "win32/win32_form_services.h"
+
+#include "win32/command_line.h"
+#include "win32/wide_text.h"
+
+namespace orvane2::win32 {
+
+namespace {
+
+std::exception_ptr pendingError;
+
+// Closes a file handle at the end of the scope.
+struct FileHandle {
+    HANDLE h;
+    explicit FileHandle(HANDLE handle) : h(handle) {}
+    ~FileHandle()
+    {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+};
+
+// Text in a code page, or nothing when some character has no form in it.
+std::optional<std::string> Encode(const std::wstring& text, UINT codePage)
+{
+    if (text.empty())
+        return std::string();
+    const int length = static_cast<int>(text.size());
+    BOOL lossy = FALSE;
+    BOOL* lossyFlag = codePage == CP_UTF8 ? nullptr : &lossy;
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int count = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, lossyFlag);
+    if (count <= 0 || lossy)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), count, nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+void Win32FormServices::Defer(std::exception_ptr error)
+{
+    if (!pendingError)
+        pendingError = std::move(error);
+}
+
+void Win32FormServices::PumpOne(const MSG& message)
+{
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    if (pendingError) {
+        std::exception_ptr error = pendingError;
+        pendingError = nullptr;
+        std::rethrow_exception(error);
+    }
+}
+
+void Win32FormServices::MsgBox(const std::string& prompt, int style, const std::string& title)
+{
+    const std::wstring caption = Widen(title.empty() ? std::string(kProgramTitle) : title);
+    // A hidden window (start-up has not shown it yet, or it sits in the tray) would hide
+    // the box from the task bar: then the box stands alone.
+    const HWND owner = owner_ != nullptr && IsWindowVisible(owner_) ? owner_ : nullptr;
+    const UINT type = static_cast<UINT>(style) | MB_SETFOREGROUND;
+    MessageBoxW(owner, Widen(prompt).c_str(), caption.c_str(), type);
+}
+
+void Win32FormServices::DoEvents()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The quit belongs to the main loop: put it back for it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        PumpOne(message);
+    }
+}
+
+bool Win32FormServices::FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32FormServices::Kill(const std::string& path)
+{
+    const std::wstring wide = Widen(path);
+    if (DeleteFileW(wide.c_str()))
+        return true;
+    return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::string DecodeText(std::string bytes)
+{
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    if (bytes.empty())
+        return bytes;
+    const int length = static_cast<int>(bytes.size());
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0) > 0)
+        return bytes;
+    const int count = MultiByteToWideChar(1251, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    MultiByteToWideChar(1251, 0, bytes.data(), length, wide.data(), count);
+    return Narrow(wide);
+}
+
+std::optional<std::string> Win32FormServices::ReadText(const std::string& path)
+{
+    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.h == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    for (;;) {
+        if (!ReadFile(file.h, buffer, sizeof buffer, &got, nullptr))
+            return std::nullopt;
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    return DecodeText(std::move(bytes));
+}
+
+bool Win32FormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::wstring text;
+    for (const std::string& line : lines)
+        text += Widen(line) + L"\r\n";
+    // The system's code page, which the command interpreter and older tools read; text
+    // that it cannot hold whole goes out as UTF-8 instead, so that nothing is lost.
+    std::optional<std::string> bytes = Encode(text, CP_ACP);
+    if (!bytes)
+        bytes = Encode(text, CP_UTF8);
+    if (!bytes)
+        return false;
+    FileHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    return WriteFile(file.h, bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
+           written == bytes->size();
+}
+
+bool Win32FormServices::Launch(const std::string& program, const std::vector<std::string>& arguments)
+{
+    const std::wstring application = Widen(program);
+    std::vector<std::wstring> wideArguments;
+    for (const std::string& argument : arguments)
+        wideArguments.push_back(Widen(argument));
+    // The program is named exactly (no search) and its arguments quoted one by one; no
+    // command interpreter is involved, so no character of an argument can run anything.
+    std::wstring commandLine = BuildCommandLine(application, wideArguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::string Win32FormServices::ExecutablePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void Win32FormServices::End(int exitCode)
+{
+    RunUnloadHandler();
+    ExitProcess(static_cast<UINT>(exitCode));
+}
+
+}  // namespace orvane2::win32

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/form_services.h"
+
+#include <windows.h>
+
+#include <exception>
+
+namespace orvane2::win32 {
+
+// The form services on the Windows API: message boxes, the event pump, files, launching
+// and ending the process. Paths and text arrive as UTF-8 and go to the W functions as
+// UTF-16.
+class Win32FormServices final : public FormServices {
+public:
+    // Message boxes belong to this window while it is shown.
+    void SetOwner(HWND owner) { owner_ = owner; }
+
+    void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+    void DoEvents() override;
+    bool FileExists(const std::string& path) override;
+    bool Kill(const std::string& path) override;
+    std::optional<std::string> ReadText(const std::string& path) override;
+    bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override;
+    bool Launch(const std::string& program, const std::vector<std::string>& arguments) override;
+    std::string ExecutablePath() override;
+    [[noreturn]] void End(int exitCode) override;
+
+    // Dispatches one message. An exception that a window procedure caught on its way
+    // out of the Windows API is raised again here, outside of it.
+    static void PumpOne(const MSG& message);
+    // Keeps an exception of a window procedure until the message that raised it has
+    // been dispatched: C++ exceptions must not unwind through the system's frames.
+    static void Defer(std::exception_ptr error);
+
+private:
+    HWND owner_ = nullptr;
+};
+
+// Decodes the bytes of a text file: UTF-8 when they are valid UTF-8, else Windows-1251;
+// a leading UTF-8 byte-order mark is dropped. The result is UTF-8.
+std::string DecodeText(std::string bytes);
+
+}  // namespace orvane2::win32

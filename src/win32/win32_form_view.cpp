@@ -1,0 +1,486 @@
+#include "win32/win32_form_view.h"
+
+#include "core/form1.h"
+#include "win32/resource.h"
+#include "win32/wide_text.h"
+#include "win32/win32_form_services.h"
+
+#include <commdlg.h>
+
+#include <exception>
+
+namespace orvane2::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Orvane2Form";
+constexpr UINT kTrayMessage = WM_APP + 1;  // the tray icon's mouse events
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTrayIconId = 1;
+
+enum Command : UINT { kShowHide = 1, kChangeConfig = 2, kExit = 3 };
+
+// DPI functions of newer Windows versions, looked up at run time so that the program
+// still starts where they are missing (there the system DPI applies).
+template <typename Function>
+Function User32Function(const char* name)
+{
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+UINT SystemDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+int Px(int twips, UINT dpi)
+{
+    return layout::ToPixels(twips, static_cast<int>(dpi));
+}
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+
+// Runs a call into the window's behaviour from inside a window procedure. An exception
+// must not unwind through the system's frames: it is kept and raised again once the
+// message has been dispatched.
+template <typename Call>
+void Guarded(Call&& call)
+{
+    try {
+        call();
+    } catch (...) {
+        Win32FormServices::Defer(std::current_exception());
+    }
+}
+
+}  // namespace
+
+Win32FormView::Win32FormView(HINSTANCE instance) : instance_(instance) {}
+
+Win32FormView::~Win32FormView()
+{
+    RemoveTrayIcon();
+    if (window_ != nullptr)
+        DestroyWindow(window_);
+    if (font_ != nullptr)
+        DeleteObject(font_);
+    if (icon_ != nullptr)
+        DestroyIcon(icon_);
+    if (smallIcon_ != nullptr)
+        DestroyIcon(smallIcon_);
+}
+
+bool Win32FormView::Create()
+{
+    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = icon_;
+    windowClass.hIconSm = smallIcon_;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0)
+        return false;
+
+    dpi_ = SystemDpi();
+    const RECT outer = OuterRect(layout::kClientWidth, layout::kClientHeight);
+    window_ = CreateWindowExW(0, kWindowClass, Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                              instance_, this);
+    if (window_ == nullptr)
+        return false;
+
+    // The status line exists from the start, with its first caption; the templates of
+    // the two control arrays stay hidden for ever and need no control.
+    const HostLabel& status = board_.StatusString;
+    status_ = CreateWindowExW(0, L"STATIC", Widen(status.caption).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                              0, 0, 0, 0, window_, nullptr, instance_, nullptr);
+    frames_.assign(1, nullptr);
+    labels_.assign(1, nullptr);
+    labelColors_.assign(1, std::nullopt);
+
+    // The monitor the window landed on may have another DPI than the system's.
+    dpi_ = Dpi();
+    UpdateFont();
+    LayOut();
+    FitHeight();
+    return status_ != nullptr;
+}
+
+void Win32FormView::Show()
+{
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+}
+
+UINT Win32FormView::Dpi() const
+{
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr && window_ != nullptr) {
+        const UINT dpi = getDpiForWindow(window_);
+        if (dpi != 0)
+            return dpi;
+    }
+    return SystemDpi();
+}
+
+RECT Win32FormView::OuterRect(int clientWidthTwips, int clientHeightTwips) const
+{
+    RECT rect{0, 0, Px(clientWidthTwips, dpi_), Px(clientHeightTwips, dpi_)};
+    static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    if (adjustForDpi != nullptr)
+        adjustForDpi(&rect, kWindowStyle, FALSE, 0, dpi_);
+    else
+        AdjustWindowRectEx(&rect, kWindowStyle, FALSE, 0);
+    return rect;
+}
+
+void Win32FormView::UpdateFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    const BOOL found = forDpi != nullptr ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_)
+                                         : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HFONT font = found ? CreateFontIndirectW(&metrics.lfMessageFont)
+                             : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const auto apply = [font](HWND control) {
+        if (control != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    };
+    apply(status_);
+    for (HWND frame : frames_)
+        apply(frame);
+    for (HWND label : labels_)
+        apply(label);
+    if (font_ != nullptr)
+        DeleteObject(font_);
+    font_ = found ? font : nullptr;
+}
+
+void Win32FormView::LayOut()
+{
+    const auto place = [this](HWND control, const Rect& r, int originLeft, int originTop) {
+        if (control != nullptr)
+            MoveWindow(control, originLeft + Px(r.left, dpi_), originTop + Px(r.top, dpi_), Px(r.width, dpi_),
+                       Px(r.height, dpi_), TRUE);
+    };
+    place(status_, board_.StatusString.rect, 0, 0);
+    for (std::size_t g = 1; g < frames_.size(); ++g)
+        place(frames_[g], board_.Frame1[g].rect, 0, 0);
+    for (std::size_t i = 1; i < labels_.size(); ++i) {
+        // A label inside a box counts its place from the box's corner, in the box's own
+        // pixels: the same rounding as a control nested in another.
+        const HostLabel& label = board_.Label1[i];
+        int left = 0;
+        int top = 0;
+        if (label.container > 0 && static_cast<std::size_t>(label.container) < board_.Frame1.size()) {
+            left = Px(board_.Frame1[static_cast<std::size_t>(label.container)].rect.left, dpi_);
+            top = Px(board_.Frame1[static_cast<std::size_t>(label.container)].rect.top, dpi_);
+        }
+        place(labels_[i], label.rect, left, top);
+    }
+}
+
+void Win32FormView::FitHeight()
+{
+    RECT window{};
+    GetWindowRect(window_, &window);
+    const RECT first = OuterRect(layout::kClientWidth, layout::kClientHeight);
+    int height = board_.WindowHeight ? Px(*board_.WindowHeight, dpi_) : first.bottom - first.top;
+    if (menuBar_ != nullptr) {
+        static const auto metricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+        height += metricsForDpi != nullptr ? metricsForDpi(SM_CYMENU, dpi_) : GetSystemMetrics(SM_CYMENU);
+    }
+    SetWindowPos(window_, nullptr, 0, 0, window.right - window.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32FormView::PlaceBoard(const Board& board)
+{
+    board_ = board;
+    boardPlaced_ = true;
+    // Group boxes first: the labels drawn over a box are its siblings, created after it.
+    // (A STATIC inside a BUTTON would send its colour requests to the button.)
+    for (std::size_t g = frames_.size(); g < board_.Frame1.size(); ++g) {
+        const GroupBox& box = board_.Frame1[g];
+        frames_.push_back(CreateWindowExW(0, L"BUTTON", Widen(box.caption).c_str(),
+                                          WS_CHILD | BS_GROUPBOX | (box.visible ? WS_VISIBLE : 0), 0, 0, 0, 0,
+                                          window_, nullptr, instance_, nullptr));
+    }
+    for (std::size_t i = labels_.size(); i < board_.Label1.size(); ++i) {
+        const HostLabel& label = board_.Label1[i];
+        labels_.push_back(CreateWindowExW(0, L"STATIC", Widen(label.caption).c_str(),
+                                          WS_CHILD | SS_LEFT | SS_NOPREFIX | (label.visible ? WS_VISIBLE : 0), 0, 0,
+                                          0, 0, window_, nullptr, instance_, nullptr));
+        labelColors_.push_back(label.foreColor);
+    }
+    // Labels over the boxes in the drawing order: each box goes below every label.
+    for (std::size_t g = 1; g < frames_.size(); ++g)
+        SetWindowPos(frames_[g], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowTextW(status_, Widen(board_.StatusString.caption).c_str());
+    UpdateFont();
+    LayOut();
+    FitHeight();
+}
+
+void Win32FormView::SetLabelColor(int index, std::uint32_t bgr)
+{
+    if (index < 1 || static_cast<std::size_t>(index) >= labels_.size())
+        return;
+    // 0x00BBGGRR is the layout of a COLORREF.
+    labelColors_[static_cast<std::size_t>(index)] = static_cast<COLORREF>(bgr);
+    InvalidateRect(labels_[static_cast<std::size_t>(index)], nullptr, TRUE);
+}
+
+void Win32FormView::SetStatusCaption(const std::string& caption)
+{
+    board_.StatusString.caption = caption;
+    SetWindowTextW(status_, Widen(caption).c_str());
+}
+
+WindowShowState Win32FormView::ShowState() const
+{
+    if (hiddenMinimized_ || IsIconic(window_))
+        return WindowShowState::Minimized;
+    if (IsZoomed(window_))
+        return WindowShowState::Maximized;
+    return WindowShowState::Normal;
+}
+
+void Win32FormView::Restore()
+{
+    hiddenMinimized_ = false;
+    // Shows a hidden window and brings a minimised or maximised one back to normal.
+    ShowWindow(window_, SW_RESTORE);
+    SetForegroundWindow(window_);
+}
+
+void Win32FormView::HideMinimized()
+{
+    ShowWindow(window_, SW_HIDE);
+    hiddenMinimized_ = true;
+}
+
+void Win32FormView::Minimize()
+{
+    ShowWindow(window_, SW_MINIMIZE);
+}
+
+HMENU Win32FormView::CreateCommandMenu() const
+{
+    const HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, kShowHide, Widen(kShowHideCaption).c_str());
+    AppendMenuW(menu, MF_STRING, kChangeConfig, Widen(kChangeConfigCaption).c_str());
+    AppendMenuW(menu, MF_STRING, kExit, Widen(kExitCaption).c_str());
+    return menu;
+}
+
+void Win32FormView::OpenPopupMenu()
+{
+    const HMENU menu = CreateCommandMenu();
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    // The window must be in the foreground for the menu to close when the user clicks
+    // elsewhere; the empty message afterwards lets it close at once (both as the
+    // notification area's documentation asks).
+    SetForegroundWindow(window_);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, 0, window_, nullptr));
+    PostMessageW(window_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    // The chosen command runs before the menu call returns, as the menu's click handler.
+    RunCommand(command);
+}
+
+void Win32FormView::ShowMenuBar()
+{
+    if (menuBar_ != nullptr)
+        return;
+    menuBar_ = CreateMenu();
+    AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(CreateCommandMenu()), Widen(kMenuCaption).c_str());
+    SetMenu(window_, menuBar_);
+    // The menu bar takes its height from the window, not from the board.
+    FitHeight();
+}
+
+void Win32FormView::RunCommand(UINT command)
+{
+    if (form_ == nullptr)
+        return;
+    switch (command) {
+    case kShowHide:
+        form_->showhide_Click();
+        break;
+    case kChangeConfig:
+        form_->changeconfig_Click();
+        break;
+    case kExit:
+        form_->exit_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& request)
+{
+    // Filters are pairs of NUL-ended strings, ended by one more NUL.
+    std::wstring filter;
+    for (const FileFilter& f : request.filters) {
+        filter += Widen(f.description);
+        filter.push_back(L'\0');
+        filter += Widen(f.pattern);
+        filter.push_back(L'\0');
+    }
+    filter.push_back(L'\0');
+    const std::wstring title = Widen(request.title);
+    const std::wstring extension = Widen(request.defaultExtension);
+    std::wstring file(32768, L'\0');
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = IsWindowVisible(window_) ? window_ : nullptr;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    // The current directory stays the program's: the restart script and the next
+    // process belong where the program was started.
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&dialog))
+        return std::nullopt;
+    file.resize(wcslen(file.c_str()));
+    return Narrow(file);
+}
+
+bool Win32FormView::AddTrayIcon(const std::string& toolTip)
+{
+    tray_ = NOTIFYICONDATAW{};
+    tray_.cbSize = sizeof tray_;
+    tray_.hWnd = window_;
+    tray_.uID = kTrayIconId;
+    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray_.uCallbackMessage = kTrayMessage;
+    tray_.hIcon = smallIcon_;
+    // The tip field holds 127 characters and its NUL; a longer text is cut.
+    lstrcpynW(tray_.szTip, Widen(toolTip).c_str(), static_cast<int>(std::size(tray_.szTip)));
+    trayAdded_ = Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
+    return trayAdded_;
+}
+
+void Win32FormView::RemoveTrayIcon()
+{
+    if (!trayAdded_)
+        return;
+    Shell_NotifyIconW(NIM_DELETE, &tray_);
+    trayAdded_ = false;
+}
+
+void Win32FormView::StartTimer(int intervalMs)
+{
+    SetTimer(window_, kTimerId, static_cast<UINT>(intervalMs > 0 ? intervalMs : 1), nullptr);
+}
+
+LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Win32FormView*>(create->lpCreateParams)->window_ = window;
+    }
+    auto* view = reinterpret_cast<Win32FormView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (view == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return view->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kTrayMessage:
+        // The low word carries the mouse message of the icon: 514 a left button, 517 a
+        // right button released over it.
+        if (form_ != nullptr)
+            Guarded([&] { form_->TrayNotification(static_cast<int>(LOWORD(static_cast<DWORD>(lParam)))); });
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimerId && form_ != nullptr) {
+            Guarded([&] { form_->Timer1_Timer(); });
+            return 0;
+        }
+        break;
+    case WM_COMMAND:
+        // Commands of the menu bar (a notification from a control has a non-zero code).
+        if (HIWORD(wParam) == 0 && lParam == 0) {
+            Guarded([&] { RunCommand(LOWORD(wParam)); });
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC: {
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        for (std::size_t i = 1; i < labels_.size(); ++i) {
+            if (labels_[i] == control && labelColors_[i]) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, *labelColors_[i]);
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+        }
+        break;
+    }
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        UpdateFont();
+        LayOut();
+        FitHeight();
+        return 0;
+    }
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS)
+            UpdateFont();
+        break;
+    case WM_CLOSE:
+        // The close box, or the system closing the window: the program ends, its icon
+        // leaves the tray.
+        if (form_ != nullptr) {
+            Guarded([&] { form_->Form_Close(); });
+            return 0;
+        }
+        break;
+    case WM_ENDSESSION:
+        if (wParam != FALSE && form_ != nullptr) {
+            Guarded([&] { form_->Form_Close(); });
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace orvane2::win32

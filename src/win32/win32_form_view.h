@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/board.h"
+#include "core/form_view.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace orvane2 {
+class Form1;
+}
+
+namespace orvane2::win32 {
+
+// The program's one window on the Windows API: group boxes are BS_GROUPBOX buttons and
+// host labels STATIC controls, both placed from the board's twips at the window's DPI.
+// It draws and asks; every decision is Form1's, which it calls back for the timer, the
+// tray icon, the menu commands and the close box.
+class Win32FormView final : public FormView {
+public:
+    explicit Win32FormView(HINSTANCE instance);
+    ~Win32FormView() override;
+    Win32FormView(const Win32FormView&) = delete;
+    Win32FormView& operator=(const Win32FormView&) = delete;
+
+    // Creates the window, hidden, with its client area at its first size and the status
+    // line. False when the system refuses the window.
+    bool Create();
+    // Where the window's events go from now on.
+    void Attach(Form1* form) { form_ = form; }
+    // Shows the window in normal state, as loading completes.
+    void Show();
+    HWND Handle() const { return window_; }
+
+    void PlaceBoard(const Board& board) override;
+    void SetLabelColor(int index, std::uint32_t bgr) override;
+    void SetStatusCaption(const std::string& caption) override;
+    WindowShowState ShowState() const override;
+    void Restore() override;
+    void HideMinimized() override;
+    void Minimize() override;
+    void OpenPopupMenu() override;
+    void ShowMenuBar() override;
+    std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
+    bool AddTrayIcon(const std::string& toolTip) override;
+    void RemoveTrayIcon() override;
+    void StartTimer(int intervalMs) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void RunCommand(UINT command);
+
+    UINT Dpi() const;
+    // Puts every control at its place at the current DPI, in the current font.
+    void LayOut();
+    void UpdateFont();
+    // Sets the window's outer height: the board's height when it is placed, else the
+    // height of the first client area; a menu bar adds its own height.
+    void FitHeight();
+    RECT OuterRect(int clientWidthTwips, int clientHeightTwips) const;
+    HMENU CreateCommandMenu() const;
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    Form1* form_ = nullptr;
+    UINT dpi_ = 96;
+    HFONT font_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HMENU menuBar_ = nullptr;
+
+    Board board_;
+    bool boardPlaced_ = false;
+    std::vector<HWND> frames_;  // index 0 stands for the hidden template: no control
+    std::vector<HWND> labels_;  // likewise
+    std::vector<std::optional<COLORREF>> labelColors_;
+    HWND status_ = nullptr;
+
+    bool hiddenMinimized_ = false;
+    bool trayAdded_ = false;
+    NOTIFYICONDATAW tray_{};
+};
+
+}  // namespace orvane2::win32
