@@ -24,3 +24,6 @@ ctest --test-dir build --output-on-failure --timeout 600 "$@"
 
 # The fuzzers, briefly, from their seed corpora (a longer run: bash scripts/fuzz.sh 600).
 bash scripts/fuzz.sh 20
+
+# The Windows build: cross-built with mingw-w64, its tests run under Wine.
+bash scripts/test-windows.sh

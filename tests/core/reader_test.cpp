@@ -120,7 +120,7 @@ TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
 {
     std::string hosts = "group G\n";
     for (int i = 1; i <= kMaxHosts + 2; ++i)
-        hosts += "h" + std::to_string(i) + "\n";
+        hosts.append("h").append(std::to_string(i)).append("\n");
     const auto full = Read(hosts);
     EXPECT_EQ(full->state.HostCount, kMaxHosts);
     EXPECT_EQ(full->state.HostNames[kMaxHosts], "h255");
