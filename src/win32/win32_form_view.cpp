@@ -107,9 +107,6 @@ bool Win32FormView::Create()
 
     // The status line exists from the start, with its first caption; the templates of
     // the two control arrays stay hidden for ever and need no control.
-    const HostLabel& status = board_.StatusString;
-    status_ = CreateWindowExW(0, L"STATIC", Widen(status.caption).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                              0, 0, 0, 0, window_, nullptr, instance_, nullptr);
     frames_.assign(1, nullptr);
     labels_.assign(1, nullptr);
     labelColors_.assign(1, std::nullopt);
@@ -117,7 +114,8 @@ bool Win32FormView::Create()
     // The monitor the window landed on may have another DPI than the system's.
     dpi_ = Dpi();
     UpdateFont();
-    LayOut();
+    status_ = CreateControl(L"STATIC", board_.StatusString.caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                            PixelRect(board_.StatusString.rect, 0, 0));
     FitHeight();
     return status_ != nullptr;
 }
@@ -157,8 +155,9 @@ void Win32FormView::UpdateFont()
     static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
     const BOOL found = forDpi != nullptr ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_)
                                          : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    const HFONT font = found ? CreateFontIndirectW(&metrics.lfMessageFont)
-                             : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = found ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
+    if (font == nullptr)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));  // deleting it later is harmless
     const auto apply = [font](HWND control) {
         if (control != nullptr)
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -170,31 +169,49 @@ void Win32FormView::UpdateFont()
         apply(label);
     if (font_ != nullptr)
         DeleteObject(font_);
-    font_ = found ? font : nullptr;
+    font_ = font;
+}
+
+RECT Win32FormView::PixelRect(const Rect& r, int originLeft, int originTop) const
+{
+    const int left = originLeft + Px(r.left, dpi_);
+    const int top = originTop + Px(r.top, dpi_);
+    return {left, top, left + Px(r.width, dpi_), top + Px(r.height, dpi_)};
+}
+
+RECT Win32FormView::LabelRect(std::size_t index) const
+{
+    // A label inside a box counts its place from the box's corner, in the box's own
+    // pixels: the same rounding as a control nested in another.
+    const HostLabel& label = board_.Label1[index];
+    const auto box = static_cast<std::size_t>(label.container);
+    if (box > 0 && box < board_.Frame1.size())
+        return PixelRect(label.rect, Px(board_.Frame1[box].rect.left, dpi_), Px(board_.Frame1[box].rect.top, dpi_));
+    return PixelRect(label.rect, 0, 0);
+}
+
+HWND Win32FormView::CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style,
+                                  const RECT& rect) const
+{
+    const HWND control = CreateWindowExW(0, windowClass, Widen(caption).c_str(), WS_CHILD | style, rect.left,
+                                         rect.top, rect.right - rect.left, rect.bottom - rect.top, window_, nullptr,
+                                         instance_, nullptr);
+    if (control != nullptr && font_ != nullptr)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
 }
 
 void Win32FormView::LayOut()
 {
-    const auto place = [this](HWND control, const Rect& r, int originLeft, int originTop) {
+    const auto place = [](HWND control, const RECT& r) {
         if (control != nullptr)
-            MoveWindow(control, originLeft + Px(r.left, dpi_), originTop + Px(r.top, dpi_), Px(r.width, dpi_),
-                       Px(r.height, dpi_), TRUE);
+            MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     };
-    place(status_, board_.StatusString.rect, 0, 0);
+    place(status_, PixelRect(board_.StatusString.rect, 0, 0));
     for (std::size_t g = 1; g < frames_.size(); ++g)
-        place(frames_[g], board_.Frame1[g].rect, 0, 0);
-    for (std::size_t i = 1; i < labels_.size(); ++i) {
-        // A label inside a box counts its place from the box's corner, in the box's own
-        // pixels: the same rounding as a control nested in another.
-        const HostLabel& label = board_.Label1[i];
-        int left = 0;
-        int top = 0;
-        if (label.container > 0 && static_cast<std::size_t>(label.container) < board_.Frame1.size()) {
-            left = Px(board_.Frame1[static_cast<std::size_t>(label.container)].rect.left, dpi_);
-            top = Px(board_.Frame1[static_cast<std::size_t>(label.container)].rect.top, dpi_);
-        }
-        place(labels_[i], label.rect, left, top);
-    }
+        place(frames_[g], PixelRect(board_.Frame1[g].rect, 0, 0));
+    for (std::size_t i = 1; i < labels_.size(); ++i)
+        place(labels_[i], LabelRect(i));
 }
 
 void Win32FormView::FitHeight()
@@ -215,27 +232,24 @@ void Win32FormView::PlaceBoard(const Board& board)
 {
     board_ = board;
     boardPlaced_ = true;
-    // Group boxes first: the labels drawn over a box are its siblings, created after it.
-    // (A STATIC inside a BUTTON would send its colour requests to the button.)
-    for (std::size_t g = frames_.size(); g < board_.Frame1.size(); ++g) {
-        const GroupBox& box = board_.Frame1[g];
-        frames_.push_back(CreateWindowExW(0, L"BUTTON", Widen(box.caption).c_str(),
-                                          WS_CHILD | BS_GROUPBOX | (box.visible ? WS_VISIBLE : 0), 0, 0, 0, 0,
-                                          window_, nullptr, instance_, nullptr));
-    }
+    // Every control is made at its place, in its font, in one call each: a board of 255
+    // hosts is a few hundred controls. The labels drawn over a box are its siblings (a
+    // STATIC inside a BUTTON would send its colour requests to the button), made before
+    // the boxes: a sibling made later lies below, so the boxes never cover a label.
     for (std::size_t i = labels_.size(); i < board_.Label1.size(); ++i) {
         const HostLabel& label = board_.Label1[i];
-        labels_.push_back(CreateWindowExW(0, L"STATIC", Widen(label.caption).c_str(),
-                                          WS_CHILD | SS_LEFT | SS_NOPREFIX | (label.visible ? WS_VISIBLE : 0), 0, 0,
-                                          0, 0, window_, nullptr, instance_, nullptr));
+        labels_.push_back(CreateControl(L"STATIC", label.caption,
+                                        SS_LEFT | SS_NOPREFIX | (label.visible ? WS_VISIBLE : 0), LabelRect(i)));
         labelColors_.push_back(label.foreColor);
     }
-    // Labels over the boxes in the drawing order: each box goes below every label.
-    for (std::size_t g = 1; g < frames_.size(); ++g)
-        SetWindowPos(frames_[g], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (std::size_t g = frames_.size(); g < board_.Frame1.size(); ++g) {
+        const GroupBox& box = board_.Frame1[g];
+        frames_.push_back(CreateControl(L"BUTTON", box.caption, BS_GROUPBOX | (box.visible ? WS_VISIBLE : 0),
+                                        PixelRect(box.rect, 0, 0)));
+    }
     SetWindowTextW(status_, Widen(board_.StatusString.caption).c_str());
-    UpdateFont();
-    LayOut();
+    const RECT status = PixelRect(board_.StatusString.rect, 0, 0);
+    MoveWindow(status_, status.left, status.top, status.right - status.left, status.bottom - status.top, TRUE);
     FitHeight();
 }
 

@@ -56,6 +56,11 @@ private:
     void RunCommand(UINT command);
 
     UINT Dpi() const;
+    // A rectangle in twips as pixels at the current DPI, from a corner in pixels.
+    RECT PixelRect(const Rect& r, int originLeft, int originTop) const;
+    RECT LabelRect(std::size_t index) const;
+    // A child control of the window, in the current font.
+    HWND CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style, const RECT& rect) const;
     // Puts every control at its place at the current DPI, in the current font.
     void LayOut();
     void UpdateFont();
