@@ -57,7 +57,8 @@ struct Fake final : ProbePlatform {
     std::optional<std::string> FormatAddress(std::uint32_t a) override {
         const auto* b = reinterpret_cast<const unsigned char*>(&a);
         if (!Call("Format")) return std::nullopt;
-        return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." + std::to_string(b[3]);
+        return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+               std::to_string(b[3]);
     }
     std::optional<std::string> CopyText(std::string_view text, std::size_t bound) override {
         if (!Call("Copy") || bound == 0) return std::nullopt;
