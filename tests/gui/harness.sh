@@ -9,9 +9,9 @@
 # find_window TITLE [T], tray_icon [T], popup_menu [T]: a window that a process of the tree
 #   owns (_NET_WM_PID): top-level by exact title, icon docked in the tray, popup menu.
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
-#   of row I of N; message_text BOX, press_ok BOX; count_colour PNG #RRGGBB WxH+X+Y;
-#   wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in namespace NS, from
-#   where SILENT, in a second namespace, answers no echo request.
+#   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
+#   count_colour PNG #RRGGBB WxH+X+Y; wait_until T CMD...; netns NAME; make_silent_host:
+#   PROGRAM runs in namespace NS; SILENT, in a second namespace, answers no echo request.
 set -euo pipefail
 if [ "${ACCESSIBLE:-}" = 1 ] && [ -z "${IN_BUS:-}" ]; then # the bus's chatter goes to /dev/null
     IN_BUS=1 exec dbus-run-session -- bash -c 'exec 1>&3 2>&4 3>&- 4>&-; exec bash "$@"' bash "$0" "$@" 3>&1 4>&2 &>/dev/null
@@ -128,9 +128,11 @@ ALERT='import sys, pyatspi
 for app in (a for a in pyatspi.Registry.getDesktop(0) if a and str(a.get_process_id()) in sys.argv):
     for w in (w for w in app if w and w.getRoleName() == "alert"):
         print("\n".join(c.name for c in w if c.getRoleName() == "label" and c.name))'
-read_message() { # the labels of the program's alert; else what Ctrl+C copies from a Windows box
-    [ -z "${IN_BUS:-}" ] || { timeout 10 /usr/bin/python3 -c "$ALERT" $(tree_pids) 2>/dev/null; return; }
-    xdotool windowfocus --sync "$1" key ctrl+c && timeout 5 xclip -o -sel clip 2>/dev/null | tr -d '\r' | awk '/^-+$/ { n++; next } n == 2'
+TRACED='import re, sys
+t = [l.split(" ", 1)[1].strip()[2:-1] for l in open(sys.argv[1], errors="replace") if ":trace:msgbox:" in l]
+t and print(re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else {"n": "\n"}.get(m[1], m[1]), t[-1]))'
+read_message() { # through AT-SPI; under Wine with WINEDEBUG=+msgbox, the text it traced last
+    if [ -n "${IN_BUS:-}" ]; then timeout 10 /usr/bin/python3 -c "$ALERT" $(tree_pids) 2>/dev/null; else python3 -c "$TRACED" "$WORK/program.log"; fi
 }
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }

@@ -62,7 +62,6 @@ printf '@echo off\r\nOrvane2.exe %s\r\n' "$CONFIGS/second.cfg" | cmp -s - "$WORK
 height() { echo $(($(window_size "$WIN" | cut -dx -f2) + $(xprop -id "$WIN" _NET_FRAME_EXTENTS | awk -F'[=,]' '{ print $4 + $5 }'))); }
 wait_until 5 eval '[ "$(height)" = 211 ]' || fail "the new board's window is $(height) pixels high, expected 211"
 import -window "$WIN" "$ARTIFACTS/after_switch.png"
-
 ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
 click "$ICON" 3
 MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
