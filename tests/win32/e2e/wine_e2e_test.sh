@@ -63,11 +63,10 @@ click "$MENU" 1 3 3
 [ "$(exit_code "$PID")" = 0 ] || fail "exit code $(exited "$PID") after \"Выход\", expected 0"
 wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "the icon is still in the tray"
 
-# The message box's text, as Wine's trace of the box shows it (\XXXX: a UTF-16 unit).
-WINEDEBUG=trace+msgbox start_program "missing file.cfg"
+# The message box's text, as Wine traces the box (+msgbox).
+WINEDEBUG=+msgbox start_program "missing file.cfg"
 BOX=$(find_window Orvane2 20) || fail "no message box for a missing configuration"
-text=$(wait_until 5 has MSGBOX_OnInit <"$WORK/program.log" && sed -n 's/.*MSGBOX_OnInit L"\(.*\)"$/\1/p' "$WORK/program.log" |
-    perl -CS -pe 's/\\([0-9a-f]{4})/chr hex $1/ge')
+text=$(message_text "$BOX")
 [ "$text" = "Конфигурационный файл missing file.cfg не найден" ] || fail "the message box says [$text]"
 press_ok "$BOX"
 [ "$(exit_code "$PID")" = 1 ] || fail "exit code $(exited "$PID") after the message, expected 1"
