@@ -2,11 +2,11 @@
 // It is split and read as start-up reads it, on a fresh window state, and the window
 // sized. Besides the sanitizers' checks, the board must keep the invariants below; a
 // violation aborts, so libFuzzer reports the input as a crash.
+#include "../tests/core/fakes.h"
 #include "core/board_layout.h"
 #include "core/config_reader.h"
 #include "core/config_records.h"
 #include "core/interval_rule.h"
-#include "../tests/core/fakes.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -8,46 +8,59 @@
 using namespace orvane2::icmp;
 using Bytes = std::vector<std::byte>;
 
-static void Require(bool holds, const char* what) {
-    if (!holds) throw std::logic_error(std::string("icmp_packet_fuzz: invariant violated: ") + what);
+static void Require(bool holds, const char* what)
+{
+    if (!holds)
+        throw std::logic_error(std::string("icmp_packet_fuzz: invariant violated: ") + what);
 }
-static unsigned At(const Bytes& b, std::size_t i) { return std::to_integer<unsigned>(b[i]); }
-static Bytes WithChecksum(Bytes b, std::size_t icmpAt) {
+static unsigned At(const Bytes& b, std::size_t i)
+{
+    return std::to_integer<unsigned>(b[i]);
+}
+static Bytes WithChecksum(Bytes b, std::size_t icmpAt)
+{
     b[icmpAt + 2] = b[icmpAt + 3] = std::byte{0};
     const unsigned sum = Checksum(std::span(b).subspan(icmpAt));
     return b[icmpAt + 2] = std::byte(sum >> 8), b[icmpAt + 3] = std::byte(sum & 0xFF), b;
 }
 
-static Verdict CheckMessage(const Bytes& m, std::uint32_t source, const EchoRequestKey& key) {
+static Verdict CheckMessage(const Bytes& m, std::uint32_t source, const EchoRequestKey& key)
+{
     const Classification c = ClassifyIcmpMessage(m, source, key);
     const bool answer = c.verdict == Verdict::kAnswer, failure = c.verdict == Verdict::kFailureReport;
     Require(answer ? c.data.data() == m.data() + 8 && c.data.size() == m.size() - 8 : c.data.empty(), "data");
     Require((!answer && !failure) || (Checksum(m) == 0 && At(m, 0) == c.type), "verdict on a bad checksum or type");
     Require(!answer || (c.type == kEchoReply && (At(m, 4) << 8 | At(m, 5)) == key.id &&
-                        (At(m, 6) << 8 | At(m, 7)) == key.sequence && source == key.destination), "wrong answer");
+                        (At(m, 6) << 8 | At(m, 7)) == key.sequence && source == key.destination),
+            "wrong answer");
     Require(!failure || (IsFailureReport(c.type) && m.size() >= 36), "failure report of no failure");
     return c.verdict;
 }
 
-static void CheckPacket(const Bytes& p, const EchoRequestKey& key, bool fixChecksum) {
+static void CheckPacket(const Bytes& p, const EchoRequestKey& key, bool fixChecksum)
+{
     const std::size_t header = p.size() < 20 ? 0 : (At(p, 0) & 0x0F) * 4u;
     const bool icmp = header >= 20 && At(p, 0) >> 4 == 4 && p.size() >= header + 8 && At(p, 9) == 1;
     const Bytes packet = fixChecksum && icmp ? WithChecksum(p, header) : p;
     std::uint32_t source = 0;
-    if (icmp) std::memcpy(&source, packet.data() + 12, 4);
+    if (icmp)
+        std::memcpy(&source, packet.data() + 12, 4);
     Require(ClassifyIpPacket(packet, key).verdict ==
                 (icmp ? CheckMessage(Bytes(packet.begin() + header, packet.end()), source, key) : Verdict::kUnrelated),
             "packet and message verdicts differ");
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 13) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 13)
+        return 0;
     EchoRequestKey key{std::uint16_t(data[0] << 8 | data[1]), std::uint16_t(data[2] << 8 | data[3]), 0};
     std::uint32_t source = 0;
     std::memcpy(&key.destination, data + 4, 4), std::memcpy(&source, data + 8, 4);
     const Bytes bytes(reinterpret_cast<const std::byte*>(data) + 12, reinterpret_cast<const std::byte*>(data) + size);
     CheckPacket(bytes, key, false), CheckPacket(bytes, key, true), CheckMessage(bytes, source, key);
-    if (bytes.size() >= 8) CheckMessage(WithChecksum(bytes, 0), source, key);
+    if (bytes.size() >= 8)
+        CheckMessage(WithChecksum(bytes, 0), source, key);
     Bytes request = BuildEchoRequest(key.id, key.sequence, std::span(bytes).first(std::min(bytes.size(), 1500ul)));
     Require(CheckMessage(request, key.destination, key) == Verdict::kUnrelated, "our own request taken as answer");
     Bytes error(36);  // host unreachable, quoting an IP header and the request's first 8 bytes

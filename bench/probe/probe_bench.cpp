@@ -34,7 +34,8 @@ struct Summary {
     double max = 0;
 };
 
-Summary Summarise(std::vector<double> samples) {
+Summary Summarise(std::vector<double> samples)
+{
     std::sort(samples.begin(), samples.end());
     const std::size_t n = samples.size();
     Summary s;
@@ -45,7 +46,8 @@ Summary Summarise(std::vector<double> samples) {
 }
 
 // Runs argv with all output discarded; returns its exit status (or -1).
-int RunQuietly(const std::vector<const char*>& argv) {
+int RunQuietly(const std::vector<const char*>& argv)
+{
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -75,7 +77,8 @@ struct Measured {
 };
 
 template <typename Call>
-Measured Measure(int count, Call call) {
+Measured Measure(int count, Call call)
+{
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(count));
     Measured measured;
@@ -89,12 +92,14 @@ Measured Measure(int count, Call call) {
     return measured;
 }
 
-void PrintRow(const char* name, const Measured& m, const Measured& probe) {
+void PrintRow(const char* name, const Measured& m, const Measured& probe)
+{
     std::printf("%-34s %12.1f %12.1f %10.1fx %10.1fx %9d\n", name, m.time.median, m.time.p99,
                 m.time.median / probe.time.median, m.time.p99 / probe.time.p99, m.failures);
 }
 
-int Loopback(int count) {
+int Loopback(int count)
+{
     orvane2::PingIPv4 probe;
     std::string ip;
     // One call first so that lazily loaded parts of the C library are not timed.
@@ -113,7 +118,8 @@ int Loopback(int count) {
     return ours.failures == 0 ? 0 : 1;
 }
 
-int Silent(const std::string& address, int count) {
+int Silent(const std::string& address, int count)
+{
     orvane2::PingIPv4 probe;
     std::vector<double> overshoot;
     int unexpected = 0;
@@ -127,8 +133,7 @@ int Silent(const std::string& address, int count) {
         }
     }
     const Summary s = Summarise(overshoot);
-    std::printf("Silent host %s, %d Pings with TimeoutMS 1000: return after the timeout by\n", address.c_str(),
-                count);
+    std::printf("Silent host %s, %d Pings with TimeoutMS 1000: return after the timeout by\n", address.c_str(), count);
     std::printf("  median %.3f ms, max %.3f ms (min %.3f ms)\n", s.median, s.max,
                 *std::min_element(overshoot.begin(), overshoot.end()));
     if (unexpected != 0) {
@@ -139,7 +144,8 @@ int Silent(const std::string& address, int count) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     try {
         const std::string mode = argc > 1 ? argv[1] : "";
         if (mode == "loopback" && argc <= 3) {

@@ -19,16 +19,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Median, 99th percentile and maximum of the samples, in the samples' unit.
-void PrintSummary(const char* label, std::vector<double> samples) {
+void PrintSummary(const char* label, std::vector<double> samples)
+{
     std::sort(samples.begin(), samples.end());
     const std::size_t n = samples.size();
     const double median = n % 2 == 1 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
     const double p99 = samples[static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(n))) - 1];
-    std::printf("%s: median %.1f, p99 %.1f, min %.1f, max %.1f\n", label, median, p99, samples.front(),
-                samples.back());
+    std::printf("%s: median %.1f, p99 %.1f, min %.1f, max %.1f\n", label, median, p99, samples.front(), samples.back());
 }
 
-int Loopback(int count) {
+int Loopback(int count)
+{
     orvane2::PingIPv4 probe;
     std::string ip;
     probe.Resolve("127.0.0.1", ip);  // first call not timed: loads the network DLLs
@@ -46,7 +47,8 @@ int Loopback(int count) {
     return failures == 0 ? 0 : 1;
 }
 
-int Silent(const std::string& address, int count) {
+int Silent(const std::string& address, int count)
+{
     orvane2::PingIPv4 probe;
     probe.Ping(address, 100);  // warm-up, not counted
     std::vector<double> overshoot;
@@ -65,7 +67,8 @@ int Silent(const std::string& address, int count) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "loopback" && argc <= 3) {
         return Loopback(argc == 3 ? std::max(1, std::atoi(argv[2])) : 1000);

@@ -21,7 +21,10 @@
 namespace {
 
 // The board's lengths are in twips, 15 to the pixel, rounded to the nearest pixel.
-constexpr int Px(int twips) { return (twips + 7) / 15; }
+constexpr int Px(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 // Board geometry, in twips: boxes stacked from 120 with gaps of 100, 3495 wide; labels
 // 2500 × 255 at left 120 inside their box, the first at 240, each under the previous;

@@ -6,6 +6,8 @@
 
 #include <xcb/xcb.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -15,8 +17,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -102,7 +102,8 @@ int main(int argc, char** argv)
         if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
             continue;
         const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
-        if (Title(x.c, map->window, netWmName, utf8) == title || Title(x.c, map->window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING) == title)
+        if (Title(x.c, map->window, netWmName, utf8) == title ||
+            Title(x.c, map->window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING) == title)
             shownMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));

@@ -17,7 +17,7 @@ inline constexpr int kFirstLabelTop = 240;
 inline constexpr int kBoxBottomMargin = 375;
 inline constexpr int kWindowExtraHeight = 1200;
 inline constexpr int kStatusLineLift = 1000;
-inline constexpr int kClientWidth = 3750;   // client area when the window is created
+inline constexpr int kClientWidth = 3750;  // client area when the window is created
 inline constexpr int kClientHeight = 1500;
 
 // Twips to pixels at the given resolution (96 dots per inch: 15 twips to a pixel),

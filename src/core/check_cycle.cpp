@@ -27,8 +27,7 @@ std::string IcmpNotPermittedMessage()
 
 CheckCycle::CheckCycle(FormState& state, FormServices& services, BoardSurface& surface)
     : state_(state), services_(services), surface_(surface)
-{
-}
+{}
 
 void CheckCycle::Timer1_Timer()
 {
@@ -77,7 +76,8 @@ bool CheckCycle::CheckHost(int index)
 void CheckCycle::ReportIfIcmpRefused()
 {
     const HostProbe& probe = *state_.Pinger;
-    const bool refused = probe.Reason == PingIPv4::kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
+    const bool refused =
+        probe.Reason == PingIPv4::kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
     if (!refused || icmpRefusalReported_)
         return;
     icmpRefusalReported_ = true;

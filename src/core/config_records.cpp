@@ -4,8 +4,14 @@ namespace orvane2 {
 
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Consumes the record end at pos (a comma, CR, LF or CR LF); returns the new position.
 std::size_t SkipRecordEnd(std::string_view text, std::size_t pos)

@@ -8,7 +8,10 @@ namespace orvane2 {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Digits with an optional sign and an optional "." fraction ("5", "+7.5", "-1.",
 // ".5"); no exponents, no grouping, no blanks, no trailing letters.

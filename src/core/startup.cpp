@@ -1,8 +1,8 @@
 #include "core/startup.h"
 
+#include "core/board_layout.h"
 #include "core/config_reader.h"
 #include "core/interval_rule.h"
-#include "core/board_layout.h"
 
 namespace orvane2 {
 
@@ -16,8 +16,7 @@ std::string MissingIntervalMessage()
     return "В вашем конфиге отсуствует параметр checkinterval, выставлено время проверки по умолчанию - 60 секунд";
 }
 
-void Form_Load(FormState& state, FormServices& services, const std::string& argumentString,
-               const StartupHooks& hooks)
+void Form_Load(FormState& state, FormServices& services, const std::string& argumentString, const StartupHooks& hooks)
 {
     state.NewGroupPending = false;
     if (services.FileExists(kRestartScript))

@@ -18,8 +18,8 @@ std::string MissingIntervalMessage();
 // The parts of start-up that belong to the running window rather than to the board.
 struct StartupHooks {
     std::function<std::unique_ptr<HostProbe>()> createProbe;  // the one probe of the window
-    std::function<void()> placeBoard;                          // the board sized: show it
-    std::function<void()> addIcon;                             // the tray icon, added last
+    std::function<void()> placeBoard;                         // the board sized: show it
+    std::function<void()> addIcon;                            // the tray icon, added last
 };
 
 // The window's load sequence: removes a left-over restart script, settles the
@@ -27,7 +27,6 @@ struct StartupHooks {
 // missing file, reads the configuration, settles the check interval, creates the probe,
 // sizes the window and adds the tray icon. Ends the program (exit code 1) when the
 // configuration is unusable.
-void Form_Load(FormState& state, FormServices& services, const std::string& argumentString,
-               const StartupHooks& hooks);
+void Form_Load(FormState& state, FormServices& services, const std::string& argumentString, const StartupHooks& hooks);
 
 }  // namespace orvane2

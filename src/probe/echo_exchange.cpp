@@ -27,7 +27,8 @@ using Clock = std::chrono::steady_clock;
 // Largest IPv4 packet; a raw socket hands over the IP header as well.
 constexpr std::size_t kMaxPacketSize = 65535;
 
-EchoOutcome Failed(std::int32_t status) {
+EchoOutcome Failed(std::int32_t status)
+{
     EchoOutcome outcome;
     outcome.status = status;
     return outcome;
@@ -35,7 +36,8 @@ EchoOutcome Failed(std::int32_t status) {
 
 // 32 unpredictable bits for the identifier and sequence number of one request, so
 // that requests of other calls and other programs do not collide with it.
-std::uint32_t RandomBits() {
+std::uint32_t RandomBits()
+{
     std::uint32_t bits = 0;
     if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof bits)) {
         return bits;
@@ -44,7 +46,8 @@ std::uint32_t RandomBits() {
     return static_cast<std::uint32_t>(now ^ (now >> 32));
 }
 
-timespec ToTimespec(Clock::duration duration) {
+timespec ToTimespec(Clock::duration duration)
+{
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
     const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(duration - seconds);
     timespec result{};
@@ -53,7 +56,8 @@ timespec ToTimespec(Clock::duration duration) {
     return result;
 }
 
-std::uint32_t WholeMilliseconds(Clock::duration duration) {
+std::uint32_t WholeMilliseconds(Clock::duration duration)
+{
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
 }
 
@@ -61,10 +65,16 @@ class EchoWait {
 public:
     EchoWait(int fd, EchoSocketKind kind, const icmp::EchoRequestKey& key, Clock::time_point sentAt,
              std::span<std::byte> dataOut)
-        : fd_(fd), kind_(kind), key_(key), sentAt_(sentAt), dataOut_(dataOut),
-          buffer_(std::make_unique_for_overwrite<std::byte[]>(kMaxPacketSize)) {}
+        : fd_(fd),
+          kind_(kind),
+          key_(key),
+          sentAt_(sentAt),
+          dataOut_(dataOut),
+          buffer_(std::make_unique_for_overwrite<std::byte[]>(kMaxPacketSize))
+    {}
 
-    EchoOutcome Until(Clock::time_point deadline) {
+    EchoOutcome Until(Clock::time_point deadline)
+    {
         for (;;) {
             const auto now = Clock::now();
             const timespec remaining = ToTimespec(now < deadline ? deadline - now : Clock::duration::zero());
@@ -97,7 +107,8 @@ public:
 private:
     // Reads everything queued; returns the outcome once the answer is among it. Stops
     // at the deadline even while packets keep coming, so a flood cannot hold the call.
-    std::optional<EchoOutcome> ReadPackets(Clock::time_point deadline) {
+    std::optional<EchoOutcome> ReadPackets(Clock::time_point deadline)
+    {
         for (;;) {
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
@@ -137,7 +148,8 @@ private:
     // A ping socket with IP_RECVERR queues ICMP errors about its requests here; the
     // data of each entry is the quoted ICMP header of the request and the name is
     // the address the request went to.
-    std::optional<EchoOutcome> ReadErrorQueue() {
+    std::optional<EchoOutcome> ReadErrorQueue()
+    {
         bool readAny = false;
         for (;;) {
             sockaddr_in quotedDestination{};
@@ -194,8 +206,9 @@ private:
 
 }  // namespace
 
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination,
-                         std::span<const std::byte> payload, std::int32_t timeoutMs, std::span<std::byte> dataOut) {
+EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+                         std::int32_t timeoutMs, std::span<std::byte> dataOut)
+{
     const auto started = Clock::now();
     const auto deadline = started + std::chrono::milliseconds(std::max(timeoutMs, 0));
 

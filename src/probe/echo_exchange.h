@@ -13,10 +13,10 @@ enum class EchoSocketKind {
 };
 
 struct EchoOutcome {
-    std::int32_t status = 0;         // Windows IP status; 0 when the echo reply came
-    std::uint32_t source = 0;        // the replying host, network byte order
-    std::uint32_t roundTripMs = 0;   // whole milliseconds from sending to the reply
-    std::size_t dataSize = 0;        // echoed bytes copied into dataOut
+    std::int32_t status = 0;        // Windows IP status; 0 when the echo reply came
+    std::uint32_t source = 0;       // the replying host, network byte order
+    std::uint32_t roundTripMs = 0;  // whole milliseconds from sending to the reply
+    std::size_t dataSize = 0;       // echoed bytes copied into dataOut
 };
 
 // Sends one echo request with its own identifier and sequence number to
@@ -25,7 +25,7 @@ struct EchoOutcome {
 // very request from destination, or an ICMP error that quotes this request, ends
 // the wait early; anything else is read and ignored, and never moves the deadline.
 // The echoed payload is copied into dataOut, cut to its size.
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination,
-                         std::span<const std::byte> payload, std::int32_t timeoutMs, std::span<std::byte> dataOut);
+EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+                         std::int32_t timeoutMs, std::span<std::byte> dataOut);
 
 }  // namespace orvane2

@@ -14,18 +14,21 @@ constexpr std::size_t kDataSizeOffset = 12;
 constexpr std::size_t kDataOffsetOffset = 16;
 
 template <typename T>
-void Put(std::span<std::byte> buffer, std::size_t offset, T value) {
+void Put(std::span<std::byte> buffer, std::size_t offset, T value)
+{
     std::memcpy(buffer.data() + offset, &value, sizeof value);
 }
 
 template <typename T>
-T Get(std::span<const std::byte> buffer, std::size_t offset) {
+T Get(std::span<const std::byte> buffer, std::size_t offset)
+{
     T value{};
     std::memcpy(&value, buffer.data() + offset, sizeof value);
     return value;
 }
 
-void RequireRecordRoom(std::size_t size) {
+void RequireRecordRoom(std::size_t size)
+{
     if (size < kEchoReplyRecordSize) {
         throw std::length_error("echo reply buffer is smaller than one reply record");
     }
@@ -33,7 +36,8 @@ void RequireRecordRoom(std::size_t size) {
 
 }  // namespace
 
-void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record) {
+void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record)
+{
     RequireRecordRoom(buffer.size());
     std::fill_n(buffer.begin(), kEchoReplyRecordSize, std::byte{0});
     Put(buffer, kAddressOffset, record.address);
@@ -43,7 +47,8 @@ void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record) 
     Put(buffer, kDataOffsetOffset, static_cast<std::uint32_t>(kEchoReplyRecordSize));
 }
 
-EchoReplyRecord ReadEchoReply(std::span<const std::byte> buffer) {
+EchoReplyRecord ReadEchoReply(std::span<const std::byte> buffer)
+{
     RequireRecordRoom(buffer.size());
     EchoReplyRecord record;
     record.address = Get<std::uint32_t>(buffer, kAddressOffset);

@@ -26,8 +26,7 @@ std::uint16_t Checksum(std::span<const std::byte> bytes);
 
 // An echo request with a correct checksum: type 8, code 0, identifier, sequence
 // number, payload.
-std::vector<std::byte> BuildEchoRequest(std::uint16_t id, std::uint16_t sequence,
-                                        std::span<const std::byte> payload);
+std::vector<std::byte> BuildEchoRequest(std::uint16_t id, std::uint16_t sequence, std::span<const std::byte> payload);
 
 // What identifies one echo request. destination is in network byte order.
 struct EchoRequestKey {
@@ -55,13 +54,11 @@ bool IsFailureReport(std::uint8_t type);
 
 // Whether quotedIcmp (the start of the ICMP header quoted in an error message)
 // is this very request, sent to quotedDestination (network byte order).
-bool QuotesRequest(std::span<const std::byte> quotedIcmp, std::uint32_t quotedDestination,
-                   const EchoRequestKey& key);
+bool QuotesRequest(std::span<const std::byte> quotedIcmp, std::uint32_t quotedDestination, const EchoRequestKey& key);
 
 // An ICMP message without IP header (as a ping socket delivers it) that came from
 // source (network byte order).
-Classification ClassifyIcmpMessage(std::span<const std::byte> message, std::uint32_t source,
-                                   const EchoRequestKey& key);
+Classification ClassifyIcmpMessage(std::span<const std::byte> message, std::uint32_t source, const EchoRequestKey& key);
 
 // A whole IPv4 packet (as a raw socket delivers it).
 Classification ClassifyIpPacket(std::span<const std::byte> packet, const EchoRequestKey& key);

@@ -27,14 +27,16 @@ namespace {
 constexpr std::size_t kReplyOverhead = kEchoReplyRecordSize + 8;
 
 // A ping socket is refused with these when the user may not use one.
-bool PingSocketRefused(int error) {
+bool PingSocketRefused(int error)
+{
     return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
 }
 
 // A raw ICMP socket sees all ICMP traffic of the host; let only the types that can
 // answer a request wake us up. Without the filter everything still works, only
 // with more reading.
-void FilterRawSocket(int fd) {
+void FilterRawSocket(int fd)
+{
     icmp_filter filter{};
     filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
                     (1u << icmp::kParameterProblem));
@@ -42,22 +44,26 @@ void FilterRawSocket(int fd) {
 }
 
 // The descriptor behind a handle, or -1 when the value cannot be one.
-int DescriptorOf(EchoHandle handle) {
+int DescriptorOf(EchoHandle handle)
+{
     return handle >= 0 && handle <= INT_MAX ? static_cast<int>(handle) : -1;
 }
 
 }  // namespace
 
-std::int32_t LinuxProbePlatform::LastError() const {
+std::int32_t LinuxProbePlatform::LastError() const
+{
     return lastError_;
 }
 
-std::uint32_t LinuxProbePlatform::ParseAddress(const std::string& text) {
+std::uint32_t LinuxProbePlatform::ParseAddress(const std::string& text)
+{
     lastError_ = 0;
     return ::inet_addr(text.c_str());
 }
 
-std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version) {
+std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version)
+{
     if ((version & 0xFF) == 0) {
         lastError_ = wincodes::kWsaVerNotSupported;
         return wincodes::kWsaVerNotSupported;
@@ -67,7 +73,8 @@ std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version) {
     return 0;
 }
 
-std::int32_t LinuxProbePlatform::CleanupSockets() {
+std::int32_t LinuxProbePlatform::CleanupSockets()
+{
     if (startedSockets_ == 0) {
         lastError_ = wincodes::kWsaNotInitialised;
         return -1;
@@ -77,7 +84,8 @@ std::int32_t LinuxProbePlatform::CleanupSockets() {
     return 0;
 }
 
-std::optional<HostEntry> LinuxProbePlatform::LookupHost(const std::string& name) {
+std::optional<HostEntry> LinuxProbePlatform::LookupHost(const std::string& name)
+{
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;  // one entry per address
@@ -100,7 +108,8 @@ std::optional<HostEntry> LinuxProbePlatform::LookupHost(const std::string& name)
     return entry;
 }
 
-std::optional<std::string> LinuxProbePlatform::FormatAddress(std::uint32_t address) {
+std::optional<std::string> LinuxProbePlatform::FormatAddress(std::uint32_t address)
+{
     in_addr value{};
     value.s_addr = address;
     char text[INET_ADDRSTRLEN] = {};
@@ -112,7 +121,8 @@ std::optional<std::string> LinuxProbePlatform::FormatAddress(std::uint32_t addre
     return std::string(text);
 }
 
-std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, std::size_t bound) {
+std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, std::size_t bound)
+{
     if (bound == 0) {
         // Not even the terminator fits.
         lastError_ = wincodes::kErrorInvalidParameter;
@@ -122,7 +132,8 @@ std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, s
     return std::string(text.substr(0, bound - 1));
 }
 
-EchoHandle LinuxProbePlatform::OpenEcho() {
+EchoHandle LinuxProbePlatform::OpenEcho()
+{
     UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
     if (fd) {
         // Without IP_RECVERR the kernel drops ICMP errors about our requests.
@@ -149,7 +160,8 @@ EchoHandle LinuxProbePlatform::OpenEcho() {
 
 std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
                                            std::uint16_t payloadSize, std::span<std::byte> reply,
-                                           std::int32_t timeoutMs) {
+                                           std::int32_t timeoutMs)
+{
     if (payload == nullptr && payloadSize != 0) {
         lastError_ = wincodes::kErrorInvalidParameter;
         return 0;
@@ -184,7 +196,8 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
     return 1;
 }
 
-bool LinuxProbePlatform::CloseEcho(EchoHandle handle) {
+bool LinuxProbePlatform::CloseEcho(EchoHandle handle)
+{
     const int fd = DescriptorOf(handle);
     if (fd < 0) {
         lastError_ = EBADF;

@@ -28,8 +28,8 @@ public:
     // record, the payload and 8 bytes more (kIpBufTooSmall otherwise). Timeouts and
     // ICMP errors return 0 with their IP status as the last error.
     EchoHandle OpenEcho() override;
-    std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
-                           std::uint16_t payloadSize, std::span<std::byte> reply, std::int32_t timeoutMs) override;
+    std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload, std::uint16_t payloadSize,
+                           std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;
 
 private:

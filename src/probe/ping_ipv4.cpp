@@ -33,14 +33,16 @@ public:
     EchoHandleCloser(ProbePlatform& platform, EchoHandle handle) : platform_(platform), handle_(handle) {}
     EchoHandleCloser(const EchoHandleCloser&) = delete;
     EchoHandleCloser& operator=(const EchoHandleCloser&) = delete;
-    ~EchoHandleCloser() {
+    ~EchoHandleCloser()
+    {
         if (open_) {
             platform_.CloseEcho(handle_);
         }
     }
 
     // Closes the handle once; true on success.
-    bool Close() {
+    bool Close()
+    {
         open_ = false;
         return platform_.CloseEcho(handle_);
     }
@@ -51,7 +53,8 @@ private:
     bool open_ = true;
 };
 
-std::string TrimSpaces(const std::string& text) {
+std::string TrimSpaces(const std::string& text)
+{
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) {
         return {};
@@ -61,7 +64,8 @@ std::string TrimSpaces(const std::string& text) {
 }
 
 // A failed step must never report 0, which callers take as success.
-std::int32_t NonZero(std::int32_t code, std::int32_t fallback) {
+std::int32_t NonZero(std::int32_t code, std::int32_t fallback)
+{
     return code != 0 ? code : fallback;
 }
 
@@ -73,21 +77,25 @@ PingIPv4::PingIPv4() : PingIPv4(std::make_unique<WindowsProbePlatform>()) {}
 PingIPv4::PingIPv4() : PingIPv4(std::make_unique<LinuxProbePlatform>()) {}
 #endif
 
-PingIPv4::PingIPv4(std::unique_ptr<ProbePlatform> platform) : platform_(std::move(platform)) {
+PingIPv4::PingIPv4(std::unique_ptr<ProbePlatform> platform) : platform_(std::move(platform))
+{
     if (!platform_) {
         throw std::invalid_argument("PingIPv4 needs a platform");
     }
 }
 
-bool PingIPv4::Ping(const std::string& IP) {
+bool PingIPv4::Ping(const std::string& IP)
+{
     return Ping(IP, kDefaultTimeoutMS, std::string());
 }
 
-bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS) {
+bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS)
+{
     return Ping(IP, TimeoutMS, std::string());
 }
 
-bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data) {
+bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
+{
     Status = 0;
     bool result = false;
 
@@ -113,8 +121,8 @@ bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::st
     }
     std::vector<std::byte> reply(Data.size() + kReplyBufferOverhead);
 
-    const std::uint32_t replies = platform_->SendEcho(handle, address, Data.data(),
-                                                      static_cast<std::uint16_t>(Data.size()), reply, TimeoutMS);
+    const std::uint32_t replies =
+        platform_->SendEcho(handle, address, Data.data(), static_cast<std::uint16_t>(Data.size()), reply, TimeoutMS);
     const std::int32_t sendError = platform_->LastError();
     if (replies == 0) {
         Reason = kReasonNoReply;
@@ -141,7 +149,8 @@ bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::st
     return result;
 }
 
-std::int32_t PingIPv4::Resolve(const std::string& NameOrIP, std::string& IP) {
+std::int32_t PingIPv4::Resolve(const std::string& NameOrIP, std::string& IP)
+{
     std::int32_t result = 0;
     const std::string name = TrimSpaces(NameOrIP);
 

@@ -62,8 +62,7 @@ public:
     // reply (layout in echo_reply.h); 0 means no answer and LastError() says why.
     virtual EchoHandle OpenEcho() = 0;
     virtual std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
-                                   std::uint16_t payloadSize, std::span<std::byte> reply,
-                                   std::int32_t timeoutMs) = 0;
+                                   std::uint16_t payloadSize, std::span<std::byte> reply, std::int32_t timeoutMs) = 0;
     // True when the handle was closed.
     virtual bool CloseEcho(EchoHandle handle) = 0;
 };

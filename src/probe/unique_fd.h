@@ -14,7 +14,8 @@ public:
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
     UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
         reset(other.release());
         return *this;
     }
@@ -26,7 +27,8 @@ public:
     // Gives up ownership without closing.
     int release() { return std::exchange(fd_, -1); }
 
-    void reset(int fd = -1) {
+    void reset(int fd = -1)
+    {
         if (fd_ >= 0) {
             ::close(fd_);
         }

@@ -1,10 +1,10 @@
 #include "probe/windows_probe_platform.h"
 
 // winsock2.h must come before windows.h, and both before the IP helper headers.
-#include <winsock2.h>
-#include <windows.h>
-#include <iphlpapi.h>
 #include <icmpapi.h>
+#include <iphlpapi.h>
+#include <windows.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <climits>
@@ -26,7 +26,8 @@ constexpr std::size_t kQuotedHeaderRoom = 60;
 
 // UTF-8 to the system code page. Addresses and most names are ASCII and pass as
 // they are; characters the code page lacks become its default character.
-std::string ToSystemCodePage(const std::string& utf8) {
+std::string ToSystemCodePage(const std::string& utf8)
+{
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         return utf8;
     }
@@ -40,37 +41,43 @@ std::string ToSystemCodePage(const std::string& utf8) {
     return narrow;
 }
 
-HANDLE EchoHandleOf(EchoHandle handle) {
+HANDLE EchoHandleOf(EchoHandle handle)
+{
     return reinterpret_cast<HANDLE>(handle);
 }
 
 }  // namespace
 
-std::int32_t WindowsProbePlatform::LastError() const {
+std::int32_t WindowsProbePlatform::LastError() const
+{
     return lastError_;
 }
 
-std::uint32_t WindowsProbePlatform::ParseAddress(const std::string& text) {
+std::uint32_t WindowsProbePlatform::ParseAddress(const std::string& text)
+{
     const std::string bytes = ToSystemCodePage(text);
     const unsigned long address = inet_addr(bytes.c_str());
     lastError_ = address == INADDR_NONE ? WSAGetLastError() : 0;
     return static_cast<std::uint32_t>(address);
 }
 
-std::int32_t WindowsProbePlatform::StartSockets(std::uint16_t version) {
+std::int32_t WindowsProbePlatform::StartSockets(std::uint16_t version)
+{
     WSADATA data{};
     // WSAStartup returns its error; WSAGetLastError is not usable before it succeeds.
     lastError_ = WSAStartup(version, &data);
     return lastError_;
 }
 
-std::int32_t WindowsProbePlatform::CleanupSockets() {
+std::int32_t WindowsProbePlatform::CleanupSockets()
+{
     const int result = WSACleanup();
     lastError_ = result == 0 ? 0 : WSAGetLastError();
     return result;
 }
 
-std::optional<HostEntry> WindowsProbePlatform::LookupHost(const std::string& name) {
+std::optional<HostEntry> WindowsProbePlatform::LookupHost(const std::string& name)
+{
     const std::string bytes = ToSystemCodePage(name);
     const hostent* found = gethostbyname(bytes.c_str());
     lastError_ = found == nullptr ? WSAGetLastError() : 0;
@@ -88,7 +95,8 @@ std::optional<HostEntry> WindowsProbePlatform::LookupHost(const std::string& nam
     return entry;
 }
 
-std::optional<std::string> WindowsProbePlatform::FormatAddress(std::uint32_t address) {
+std::optional<std::string> WindowsProbePlatform::FormatAddress(std::uint32_t address)
+{
     in_addr value{};
     value.s_addr = address;
     const char* text = inet_ntoa(value);
@@ -99,7 +107,8 @@ std::optional<std::string> WindowsProbePlatform::FormatAddress(std::uint32_t add
     return std::string(text);
 }
 
-std::optional<std::string> WindowsProbePlatform::CopyText(std::string_view text, std::size_t bound) {
+std::optional<std::string> WindowsProbePlatform::CopyText(std::string_view text, std::size_t bound)
+{
     const std::string source(text);
     const int limit = static_cast<int>(std::min<std::size_t>(bound, INT_MAX));
     std::vector<char> copy(static_cast<std::size_t>(limit) + 1, '\0');
@@ -111,7 +120,8 @@ std::optional<std::string> WindowsProbePlatform::CopyText(std::string_view text,
     return std::string(copy.data());
 }
 
-EchoHandle WindowsProbePlatform::OpenEcho() {
+EchoHandle WindowsProbePlatform::OpenEcho()
+{
     const HANDLE handle = IcmpCreateFile();
     lastError_ = handle == INVALID_HANDLE_VALUE ? static_cast<std::int32_t>(GetLastError()) : 0;
     return reinterpret_cast<EchoHandle>(handle);
@@ -119,7 +129,8 @@ EchoHandle WindowsProbePlatform::OpenEcho() {
 
 std::uint32_t WindowsProbePlatform::SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
                                              std::uint16_t payloadSize, std::span<std::byte> reply,
-                                             std::int32_t timeoutMs) {
+                                             std::int32_t timeoutMs)
+{
     if (reply.size() < kEchoReplyRecordSize) {
         lastError_ = wincodes::kIpBufTooSmall;
         return 0;
@@ -128,9 +139,9 @@ std::uint32_t WindowsProbePlatform::SendEcho(EchoHandle handle, std::uint32_t de
     // room after the record (payload and error header) is kept as the caller sized it.
     const std::size_t room = reply.size() - kEchoReplyRecordSize;
     std::vector<std::byte> native(sizeof(ICMP_ECHO_REPLY) + room + kQuotedHeaderRoom);
-    const DWORD count = IcmpSendEcho(EchoHandleOf(handle), static_cast<IPAddr>(destination),
-                                     const_cast<char*>(payload), payloadSize, nullptr, native.data(),
-                                     static_cast<DWORD>(native.size()), static_cast<DWORD>(timeoutMs));
+    const DWORD count =
+        IcmpSendEcho(EchoHandleOf(handle), static_cast<IPAddr>(destination), const_cast<char*>(payload), payloadSize,
+                     nullptr, native.data(), static_cast<DWORD>(native.size()), static_cast<DWORD>(timeoutMs));
     const DWORD error = GetLastError();
     if (count == 0) {
         lastError_ = static_cast<std::int32_t>(error);
@@ -156,7 +167,8 @@ std::uint32_t WindowsProbePlatform::SendEcho(EchoHandle handle, std::uint32_t de
     return count;
 }
 
-bool WindowsProbePlatform::CloseEcho(EchoHandle handle) {
+bool WindowsProbePlatform::CloseEcho(EchoHandle handle)
+{
     const BOOL closed = IcmpCloseHandle(EchoHandleOf(handle));
     lastError_ = closed ? 0 : static_cast<std::int32_t>(GetLastError());
     return closed != FALSE;

@@ -35,15 +35,15 @@ Widget* Make(const Model& model, QWidget* parent)
 int TrayCode(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
-    case QSystemTrayIcon::Trigger:
-    case QSystemTrayIcon::DoubleClick:
-        return kLeftButtonUp;
-    case QSystemTrayIcon::Context:
-        return kRightButtonUp;
-    case QSystemTrayIcon::MiddleClick:
-        return kMiddleButtonUp;
-    case QSystemTrayIcon::Unknown:
-        break;
+        case QSystemTrayIcon::Trigger:
+        case QSystemTrayIcon::DoubleClick:
+            return kLeftButtonUp;
+        case QSystemTrayIcon::Context:
+            return kRightButtonUp;
+        case QSystemTrayIcon::MiddleClick:
+            return kMiddleButtonUp;
+        case QSystemTrayIcon::Unknown:
+            break;
     }
     return 0;
 }
@@ -164,8 +164,7 @@ QMenu& QtFormView::Menu()
                          [this] { form_->showhide_Click(); });
         QObject::connect(menu_->addAction(Q(kChangeConfigCaption)), &QAction::triggered, this,
                          [this] { form_->changeconfig_Click(); });
-        QObject::connect(menu_->addAction(Q(kExitCaption)), &QAction::triggered, this,
-                         [this] { form_->exit_Click(); });
+        QObject::connect(menu_->addAction(Q(kExitCaption)), &QAction::triggered, this, [this] { form_->exit_Click(); });
     }
     return *menu_;
 }

@@ -8,8 +8,8 @@
 #include "win32/win32_form_services.h"
 #include "win32/win32_form_view.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <memory>
 
@@ -29,8 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Form1 form(services, view);
     view.Attach(&form);
     // The whole argument string is the configuration path.
-    const std::string argumentString =
-        win32::Narrow(win32::ConfigPathFromTail(win32::ArgumentTail(GetCommandLineW())));
+    const std::string argumentString = win32::Narrow(win32::ConfigPathFromTail(win32::ArgumentTail(GetCommandLineW())));
     form.Load(argumentString, [] { return std::make_unique<PingIPv4>(); });
     view.Show();
 

@@ -99,9 +99,9 @@ bool Win32FormView::Create()
 
     dpi_ = SystemDpi();
     const RECT outer = OuterRect(layout::kClientWidth, layout::kClientHeight);
-    window_ = CreateWindowExW(0, kWindowClass, Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                              instance_, this);
+    window_ =
+        CreateWindowExW(0, kWindowClass, Widen(kWindowCaption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance_, this);
     if (window_ == nullptr)
         return false;
 
@@ -193,9 +193,9 @@ RECT Win32FormView::LabelRect(std::size_t index) const
 HWND Win32FormView::CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style,
                                   const RECT& rect) const
 {
-    const HWND control = CreateWindowExW(0, windowClass, Widen(caption).c_str(), WS_CHILD | style, rect.left,
-                                         rect.top, rect.right - rect.left, rect.bottom - rect.top, window_, nullptr,
-                                         instance_, nullptr);
+    const HWND control =
+        CreateWindowExW(0, windowClass, Widen(caption).c_str(), WS_CHILD | style, rect.left, rect.top,
+                        rect.right - rect.left, rect.bottom - rect.top, window_, nullptr, instance_, nullptr);
     if (control != nullptr && font_ != nullptr)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
@@ -314,8 +314,9 @@ void Win32FormView::OpenPopupMenu()
     // elsewhere; the empty message afterwards lets it close at once (both as the
     // notification area's documentation asks).
     SetForegroundWindow(window_);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(
-        menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, 0, window_, nullptr));
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                         pointer.x, pointer.y, 0, window_, nullptr));
     PostMessageW(window_, WM_NULL, 0, 0);
     DestroyMenu(menu);
     // The chosen command runs before the menu call returns, as the menu's click handler.
@@ -338,17 +339,17 @@ void Win32FormView::RunCommand(UINT command)
     if (form_ == nullptr)
         return;
     switch (command) {
-    case kShowHide:
-        form_->showhide_Click();
-        break;
-    case kChangeConfig:
-        form_->changeconfig_Click();
-        break;
-    case kExit:
-        form_->exit_Click();
-        break;
-    default:
-        break;
+        case kShowHide:
+            form_->showhide_Click();
+            break;
+        case kChangeConfig:
+            form_->changeconfig_Click();
+            break;
+        case kExit:
+            form_->exit_Click();
+            break;
+        default:
+            break;
     }
 }
 
@@ -429,70 +430,70 @@ LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wPa
 LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case kTrayMessage:
-        // The low word carries the mouse message of the icon: 514 a left button, 517 a
-        // right button released over it.
-        if (form_ != nullptr)
-            Guarded([&] { form_->TrayNotification(static_cast<int>(LOWORD(static_cast<DWORD>(lParam)))); });
-        return 0;
-    case WM_TIMER:
-        if (wParam == kTimerId && form_ != nullptr) {
-            Guarded([&] { form_->Timer1_Timer(); });
+        case kTrayMessage:
+            // The low word carries the mouse message of the icon: 514 a left button, 517 a
+            // right button released over it.
+            if (form_ != nullptr)
+                Guarded([&] { form_->TrayNotification(static_cast<int>(LOWORD(static_cast<DWORD>(lParam)))); });
             return 0;
-        }
-        break;
-    case WM_COMMAND:
-        // Commands of the menu bar (a notification from a control has a non-zero code).
-        if (HIWORD(wParam) == 0 && lParam == 0) {
-            Guarded([&] { RunCommand(LOWORD(wParam)); });
-            return 0;
-        }
-        break;
-    case WM_CTLCOLORSTATIC: {
-        const HWND control = reinterpret_cast<HWND>(lParam);
-        for (std::size_t i = 1; i < labels_.size(); ++i) {
-            if (labels_[i] == control && labelColors_[i]) {
-                const HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, *labelColors_[i]);
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_TIMER:
+            if (wParam == kTimerId && form_ != nullptr) {
+                Guarded([&] { form_->Timer1_Timer(); });
+                return 0;
             }
+            break;
+        case WM_COMMAND:
+            // Commands of the menu bar (a notification from a control has a non-zero code).
+            if (HIWORD(wParam) == 0 && lParam == 0) {
+                Guarded([&] { RunCommand(LOWORD(wParam)); });
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC: {
+            const HWND control = reinterpret_cast<HWND>(lParam);
+            for (std::size_t i = 1; i < labels_.size(); ++i) {
+                if (labels_[i] == control && labelColors_[i]) {
+                    const HDC dc = reinterpret_cast<HDC>(wParam);
+                    SetTextColor(dc, *labelColors_[i]);
+                    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+                }
+            }
+            break;
         }
-        break;
-    }
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wParam);
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        UpdateFont();
-        LayOut();
-        FitHeight();
-        return 0;
-    }
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETNONCLIENTMETRICS)
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             UpdateFont();
-        break;
-    case WM_CLOSE:
-        // The close box, or the system closing the window: the program ends, its icon
-        // leaves the tray.
-        if (form_ != nullptr) {
-            Guarded([&] { form_->Form_Close(); });
+            LayOut();
+            FitHeight();
             return 0;
         }
-        break;
-    case WM_ENDSESSION:
-        if (wParam != FALSE && form_ != nullptr) {
-            Guarded([&] { form_->Form_Close(); });
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETNONCLIENTMETRICS)
+                UpdateFont();
+            break;
+        case WM_CLOSE:
+            // The close box, or the system closing the window: the program ends, its icon
+            // leaves the tray.
+            if (form_ != nullptr) {
+                Guarded([&] { form_->Form_Close(); });
+                return 0;
+            }
+            break;
+        case WM_ENDSESSION:
+            if (wParam != FALSE && form_ != nullptr) {
+                Guarded([&] { form_->Form_Close(); });
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
             return 0;
-        }
-        break;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        break;
+        default:
+            break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }

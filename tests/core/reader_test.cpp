@@ -71,7 +71,9 @@ TEST(Reader, BuildsTheBoardFromRecords)
     const std::vector<BoardCase> cases = {
         {"# office\ncheckinterval 30\ngroup Servers and printers\n10.0.0.1 gateway\nfs.local files\n"
          "group Branch\nbranch-router router\n",
-         {"Servers and printers", "Branch"}, {"10.0.0.1", "fs.local", "branch-router"}, {"gateway", "files", "router"}},
+         {"Servers and printers", "Branch"},
+         {"10.0.0.1", "fs.local", "branch-router"},
+         {"gateway", "files", "router"}},
         {"# a\n\n   # b\r\n\r\n", {}, {}, {}},
         {"group  Lab\n", {" Lab"}, {}, {}},
         {"group G\n10.0.0.1  gateway\n", {"G"}, {"10.0.0.1"}, {""}},
@@ -139,11 +141,15 @@ TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
 TEST(IntervalRule, PlainNumbersFromFiveToThreeThousandSixHundredSeconds)
 {
     const std::vector<std::pair<std::string, std::optional<int>>> cases = {
-        {"5", 5000}, {"3600", 3600000}, {"7.5", 7500}, {"007", 7000}, {"+10", 10000}, {"10.", 10000},
-        {".5e1", {}}, {"4", {}}, {"3601", {}}, {"4.9999", {}}, {"3600.0001", {}}, {"-10", {}},
-        {"5.0625", 5062}, {"5.1875", 5188}, {"5.0006", 5001},  // ties go to the even millisecond
-        {"60s", {}}, {"", {}}, {"+", {}}, {".", {}}, {"1e2", {}}, {"1,000", {}}, {" 60", {}}, {"60\t", {}},
-        {"99999999999999999999999", {}}, {"nan", {}}, {"inf", {}}, {"١٠", {}},
+        {"5", 5000},      {"3600", 3600000}, {"7.5", 7500},
+        {"007", 7000},    {"+10", 10000},    {"10.", 10000},
+        {".5e1", {}},     {"4", {}},         {"3601", {}},
+        {"4.9999", {}},   {"3600.0001", {}}, {"-10", {}},
+        {"5.0625", 5062}, {"5.1875", 5188},  {"5.0006", 5001},  // ties go to the even millisecond
+        {"60s", {}},      {"", {}},          {"+", {}},
+        {".", {}},        {"1e2", {}},       {"1,000", {}},
+        {" 60", {}},      {"60\t", {}},      {"99999999999999999999999", {}},
+        {"nan", {}},      {"inf", {}},       {"١٠", {}},
     };
     for (const auto& [word, ms] : cases)
         EXPECT_EQ(IntervalMilliseconds(word), ms) << word;

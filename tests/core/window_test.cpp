@@ -4,9 +4,9 @@
 #include "core/startup.h"
 #include "fakes.h"
 
+#include <gtest/gtest.h>
 #include <algorithm>
 #include <cerrno>
-#include <gtest/gtest.h>
 
 namespace orvane2 {
 namespace {
@@ -226,8 +226,8 @@ TEST_F(Window, RefusedIcmpIsExplainedOncePerRun)
         int32_t reason, status;
         bool explained;
     };
-    for (const Case& c : {Case{2, EPERM, true}, Case{2, EACCES, true}, Case{2, EMFILE, false},
-                          Case{3, 11010, false}, Case{4, EPERM, false}}) {
+    for (const Case& c : {Case{2, EPERM, true}, Case{2, EACCES, true}, Case{2, EMFILE, false}, Case{3, 11010, false},
+                          Case{4, EPERM, false}}) {
         FakeServices run;
         FakeView runView{run.log};
         Form1 runForm{run, runView};

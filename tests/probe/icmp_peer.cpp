@@ -27,19 +27,26 @@ const in_addr_t kHost = inet_addr("192.0.2.2"), kOtherHost = inet_addr("192.0.2.
 int hostSocket = -1;   // raw ICMP from 192.0.2.2; receives the echo requests
 int otherSocket = -1;  // raw ICMP from 192.0.2.3
 
-unsigned char Byte(unsigned value) { return static_cast<unsigned char>(value & 0xFF); }
+unsigned char Byte(unsigned value)
+{
+    return static_cast<unsigned char>(value & 0xFF);
+}
 
 // The RFC 1071 checksum, computed here independently of the probe; 0 over a message
 // that carries a correct one.
-unsigned Checksum(const Bytes& message) {
+unsigned Checksum(const Bytes& message)
+{
     unsigned sum = 0;
-    for (std::size_t i = 0; i < message.size(); ++i) sum += i % 2 == 0 ? message[i] << 8 : message[i];
-    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+    for (std::size_t i = 0; i < message.size(); ++i)
+        sum += i % 2 == 0 ? message[i] << 8 : message[i];
+    while (sum >> 16)
+        sum = (sum & 0xFFFF) + (sum >> 16);
     return ~sum & 0xFFFF;
 }
 
 // An ICMP message: type, code, two 16-bit words, body; its checksum right unless told.
-Bytes Icmp(unsigned type, unsigned code, unsigned word1, unsigned word2, const Bytes& body, bool good = true) {
+Bytes Icmp(unsigned type, unsigned code, unsigned word1, unsigned word2, const Bytes& body, bool good = true)
+{
     Bytes message = {Byte(type), Byte(code), 0, 0, Byte(word1 >> 8), Byte(word1), Byte(word2 >> 8), Byte(word2)};
     message.resize(8 + body.size());
     std::copy(body.begin(), body.end(), message.begin() + 8);
@@ -57,7 +64,8 @@ struct Request {
 
 // The request as an ICMP error quotes it (IP header and 8 bytes), moved to another
 // sequence number or destination when asked, or cut to `keep` bytes.
-Bytes Quote(const Request& r, unsigned delta = 0, in_addr_t destination = kHost, std::size_t keep = 28) {
+Bytes Quote(const Request& r, unsigned delta = 0, in_addr_t destination = kHost, std::size_t keep = 28)
+{
     Bytes quote = r.ipHeader;
     std::memcpy(quote.data() + 16, &destination, 4);
     const Bytes header = Icmp(8, 0, r.id, r.sequence + delta, {});
@@ -66,35 +74,47 @@ Bytes Quote(const Request& r, unsigned delta = 0, in_addr_t destination = kHost,
     return quote;
 }
 
-void Send(int fd, const Bytes& message, const Request& r) {
-    if (sendto(fd, message.data(), message.size(), 0, reinterpret_cast<const sockaddr*>(&r.client),
-               sizeof r.client) < 0) {
+void Send(int fd, const Bytes& message, const Request& r)
+{
+    if (sendto(fd, message.data(), message.size(), 0, reinterpret_cast<const sockaddr*>(&r.client), sizeof r.client) <
+        0) {
         std::perror("icmp_peer: sendto");
     }
 }
 
 // Near miss number i of the answer to r.
-void SendNearMiss(const Request& r, unsigned i) {
+void SendNearMiss(const Request& r, unsigned i)
+{
     Bytes cut = Icmp(0, 0, r.id, r.sequence, {});
     cut.resize(4 + i % 4);
     switch (i % 8) {
-    case 0: return Send(hostSocket, Icmp(0, 0, r.id + 1, r.sequence, r.data), r);
-    case 1: return Send(hostSocket, Icmp(0, 0, r.id, r.sequence + 1, r.data), r);
-    case 2: return Send(otherSocket, Icmp(0, 0, r.id, r.sequence, r.data), r);
-    case 3: return Send(hostSocket, Icmp(0, 0, r.id, r.sequence, r.data, false), r);
-    case 4: return Send(hostSocket, cut, r);
-    case 5: return Send(hostSocket, Icmp(3, 1, 0, 0, Quote(r, 1)), r);
-    case 6: return Send(hostSocket, Icmp(3, 1, 0, 0, Quote(r, 0, kOtherHost)), r);
-    default: return Send(hostSocket, Icmp(11, 0, 0, 0, Quote(r, 0, kHost, 20 + i / 8 % 8)), r);
+        case 0:
+            return Send(hostSocket, Icmp(0, 0, r.id + 1, r.sequence, r.data), r);
+        case 1:
+            return Send(hostSocket, Icmp(0, 0, r.id, r.sequence + 1, r.data), r);
+        case 2:
+            return Send(otherSocket, Icmp(0, 0, r.id, r.sequence, r.data), r);
+        case 3:
+            return Send(hostSocket, Icmp(0, 0, r.id, r.sequence, r.data, false), r);
+        case 4:
+            return Send(hostSocket, cut, r);
+        case 5:
+            return Send(hostSocket, Icmp(3, 1, 0, 0, Quote(r, 1)), r);
+        case 6:
+            return Send(hostSocket, Icmp(3, 1, 0, 0, Quote(r, 0, kOtherHost)), r);
+        default:
+            return Send(hostSocket, Icmp(11, 0, 0, 0, Quote(r, 0, kHost, 20 + i / 8 % 8)), r);
     }
 }
 
-bool ReaderGone() {
+bool ReaderGone()
+{
     pollfd out{1, 0, 0};
     return poll(&out, 1, 0) > 0;  // POLLERR: the read end of the pipe was closed
 }
 
-void Perform(const std::string& action, const Request& r) {
+void Perform(const std::string& action, const Request& r)
+{
     unsigned a = 0, b = 0;
     if (action == "reply") {
         Send(hostSocket, Icmp(0, 0, r.id, r.sequence, r.data), r);
@@ -104,12 +124,14 @@ void Perform(const std::string& action, const Request& r) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(a);
         for (unsigned i = 0; std::chrono::steady_clock::now() < end && !ReaderGone(); ++i) {
             SendNearMiss(r, i);
-            if (i % 20 == 19) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (i % 20 == 19)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
 }
 
-int Serve(const std::vector<std::string>& actions) {
+int Serve(const std::vector<std::string>& actions)
+{
     for (const std::string& action : actions) {
         unsigned a = 0, b = 0;
         char more = 0;
@@ -135,12 +157,15 @@ int Serve(const std::vector<std::string>& actions) {
     Bytes packet(65536);
     for (;;) {
         pollfd wait[2] = {{hostSocket, POLLIN, 0}, {1, 0, 0}};
-        if (poll(wait, 2, -1) < 0 || wait[1].revents != 0) return 0;
+        if (poll(wait, 2, -1) < 0 || wait[1].revents != 0)
+            return 0;
         const ssize_t got = recv(hostSocket, packet.data(), packet.size(), 0);
         const long header = (packet[0] & 0x0F) * 4;
-        if (got < header + 8 || std::memcmp(packet.data() + 16, &kHost, 4) != 0) continue;
+        if (got < header + 8 || std::memcmp(packet.data() + 16, &kHost, 4) != 0)
+            continue;
         const Bytes icmp(packet.begin() + header, packet.begin() + got);
-        if (icmp[0] != 8 || icmp[1] != 0 || Checksum(icmp) != 0) continue;  // as a host drops it
+        if (icmp[0] != 8 || icmp[1] != 0 || Checksum(icmp) != 0)
+            continue;  // as a host drops it
         Request r;
         r.ipHeader.assign(packet.begin(), packet.begin() + header);
         r.data.assign(icmp.begin() + 8, icmp.end());
@@ -148,15 +173,18 @@ int Serve(const std::vector<std::string>& actions) {
         r.sequence = static_cast<unsigned>(icmp[6] << 8 | icmp[7]);
         r.client = {AF_INET, 0, {}, {}};
         std::memcpy(&r.client.sin_addr, packet.data() + 12, 4);
-        for (const std::string& action : actions) Perform(action, r);
+        for (const std::string& action : actions)
+            Perform(action, r);
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string role = argc > 1 ? argv[1] : "";
-    if (role == "serve") return Serve(std::vector<std::string>(argv + 2, argv + argc));
+    if (role == "serve")
+        return Serve(std::vector<std::string>(argv + 2, argv + argc));
     if (role != "resolve" || argc != 4) {
         std::fprintf(stderr, "usage: icmp_peer serve ACTION... | icmp_peer resolve NAME EARLIER_IP\n");
         return 2;

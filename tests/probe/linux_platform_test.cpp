@@ -13,9 +13,10 @@
 namespace orvane2 {
 namespace {
 
-TEST(StatusMapping, GivesTheWindowsNumbers) {
+TEST(StatusMapping, GivesTheWindowsNumbers)
+{
     const std::tuple<std::uint8_t, std::uint8_t, std::int32_t> errors[] = {
-        {3, 0, 11002}, {3, 1, 11003}, {3, 2, 11004},   {3, 3, 11005},  {3, 4, 11009},
+        {3, 0, 11002},  {3, 1, 11003},  {3, 2, 11004},  {3, 3, 11005},  {3, 4, 11009},
         {3, 13, 11003}, {11, 0, 11013}, {11, 1, 11014}, {12, 0, 11015}, {5, 0, 11050}};
     for (const auto& [type, code, status] : errors) {
         EXPECT_EQ(IpStatusForIcmpError(type, code), status) << "type " << +type << " code " << +code;
@@ -28,7 +29,8 @@ TEST(StatusMapping, GivesTheWindowsNumbers) {
     EXPECT_EQ(WsaErrorForLookup(EAI_SYSTEM), 11003);
 }
 
-TEST(LinuxPlatform, ParsesLikeInetAddrAndKeepsTheSocketsLibraryRules) {
+TEST(LinuxPlatform, ParsesLikeInetAddrAndKeepsTheSocketsLibraryRules)
+{
     LinuxProbePlatform platform;
     for (const char* text : {"127.0.0.1", "127.1", "2130706433", "0x7f.0.0.1", "0177.0.0.01"}) {
         EXPECT_EQ(platform.ParseAddress(text), inet_addr("127.0.0.1")) << text;

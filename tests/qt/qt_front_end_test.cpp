@@ -2,9 +2,9 @@
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace orvane2 {
 namespace {
@@ -57,12 +57,12 @@ TEST(QtView, PlacesTheBoardInPixelsAndColoursLabels)
     ASSERT_EQ(view.FrameCount(), 3);
     ASSERT_EQ(view.LabelCount(), 4);
     EXPECT_EQ(view.Frame1(2)->geometry(), QRect(8, 73, 233, 41));  // 120, 1090, 3495, 615 twips
-    EXPECT_EQ(view.Label1(2)->geometry(), QRect(8, 33, 167, 17));   // 120, 495, 2500, 255 twips
+    EXPECT_EQ(view.Label1(2)->geometry(), QRect(8, 33, 167, 17));  // 120, 495, 2500, 255 twips
     EXPECT_EQ(view.Label1(3)->parentWidget(), view.Frame1(2));
     EXPECT_EQ(view.Label1(3)->text(), QStringLiteral("3"));
     EXPECT_EQ(view.Frame1(1)->title(), QStringLiteral("A"));
     EXPECT_FALSE(view.Frame1(0)->isVisibleTo(&view));
-    EXPECT_EQ(view.StatusString()->y(), 127);                      // 1905 twips
+    EXPECT_EQ(view.StatusString()->y(), 127);  // 1905 twips
 
     view.SetLabelColor(2, 0x008000);
     view.SetLabelColor(3, 0x0000FF);

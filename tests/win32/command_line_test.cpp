@@ -1,8 +1,8 @@
 #include "win32/command_line.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace orvane2::win32 {
 namespace {
@@ -19,8 +19,8 @@ std::vector<std::wstring> Parse(const std::wstring& line)
 
 TEST(CommandLine, EveryArgumentComesBackAsItWasGiven)
 {
-    const std::vector<std::wstring> arguments = {L"C:\\a b\\x.cfg", L"a&b|c;d", L"", L"say \"hi\"",
-                                                 L"trailing\\", L"dir with\\\\", L"\\\"quoted\\\"", L"\t"};
+    const std::vector<std::wstring> arguments = {
+        L"C:\\a b\\x.cfg", L"a&b|c;d", L"", L"say \"hi\"", L"trailing\\", L"dir with\\\\", L"\\\"quoted\\\"", L"\t"};
     for (const std::wstring& argument : arguments) {
         const auto parsed = Parse(BuildCommandLine(L"C:\\Program Files\\orvane2.exe", {argument}));
         ASSERT_EQ(parsed.size(), 2u);

@@ -13,12 +13,14 @@
 namespace orvane2 {
 namespace {
 
-#define REQUIRE_TEST_HOST(name, variable)                          \
-    const char* name##Set = std::getenv(variable);                 \
-    if (name##Set == nullptr) GTEST_SKIP() << variable << " unset"; \
+#define REQUIRE_TEST_HOST(name, variable)          \
+    const char* name##Set = std::getenv(variable); \
+    if (name##Set == nullptr)                      \
+        GTEST_SKIP() << variable << " unset";      \
     const std::string name = name##Set
 
-TEST(WindowsProbe, LoopbackAnswersWithAndWithoutPayload) {
+TEST(WindowsProbe, LoopbackAnswersWithAndWithoutPayload)
+{
     PingIPv4 probe;
     std::string ip = "kept";
     EXPECT_EQ(probe.Resolve("  localhost ", ip), 0);
@@ -31,7 +33,8 @@ TEST(WindowsProbe, LoopbackAnswersWithAndWithoutPayload) {
     EXPECT_EQ(probe.Reason, PingIPv4::kReasonNotAnAddress);
 }
 
-TEST(WindowsProbeNetwork, SilentHostTimesOutNoSoonerThanTheTimeout) {
+TEST(WindowsProbeNetwork, SilentHostTimesOutNoSoonerThanTheTimeout)
+{
     REQUIRE_TEST_HOST(host, "ORVANE2_SILENT_HOST");
     PingIPv4 probe;
     probe.Ping(host, 100);  // warm-up
@@ -44,7 +47,8 @@ TEST(WindowsProbeNetwork, SilentHostTimesOutNoSoonerThanTheTimeout) {
 }
 
 // An ICMP error about the request comes back as a reply record, but is no answer.
-TEST(WindowsProbeNetwork, UnreachableHostIsNoAnswer) {
+TEST(WindowsProbeNetwork, UnreachableHostIsNoAnswer)
+{
     REQUIRE_TEST_HOST(host, "ORVANE2_UNREACHABLE_HOST");
     PingIPv4 probe;
     probe.Ping(host, 100);  // warm-up
@@ -53,7 +57,8 @@ TEST(WindowsProbeNetwork, UnreachableHostIsNoAnswer) {
     EXPECT_EQ(probe.Status, wincodes::kIpDestHostUnreachable);
 }
 
-TEST(WindowsProbeNetwork, UnresolvableNameFailsAndKeepsIP) {
+TEST(WindowsProbeNetwork, UnresolvableNameFailsAndKeepsIP)
+{
     REQUIRE_TEST_HOST(name, "ORVANE2_UNRESOLVABLE_NAME");
     PingIPv4 probe;
     std::string ip = "kept";
