@@ -1,10 +1,10 @@
 #include "probe/windows_probe_platform.h"
 
 // winsock2.h must come before windows.h, and both before the IP helper headers.
-#include <icmpapi.h>
-#include <iphlpapi.h>
-#include <windows.h>
 #include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
 
 #include <algorithm>
 #include <climits>

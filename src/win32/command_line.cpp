@@ -1,7 +1,7 @@
 #include "win32/command_line.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace orvane2::win32 {
 

@@ -8,8 +8,8 @@
 #include "win32/win32_form_services.h"
 #include "win32/win32_form_view.h"
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 #include "core/board.h"
 #include "core/form_view.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "win32/command_line.h"
 
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <windows.h>
 
 namespace orvane2::win32 {
 namespace {
