@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules for the program and a Debian package built from them with CPack.
 #
 # Everything installed here belongs to the component "orvane2"; the package takes only

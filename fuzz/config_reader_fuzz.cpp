@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the configuration reader: the input is the configuration text.
 // It is split and read as start-up reads it, on a fresh window state, and the window
 // sized. Besides the sanitizers' checks, the board must keep the invariants below; a

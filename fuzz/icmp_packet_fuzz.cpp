@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target for the probe's packet parsing. Input: the request's identifier, sequence number (big-endian),
 // destination, the sender a ping socket reports, then received bytes; every verdict must agree with the bytes.
 #include <cstring>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the Windows program, its tests and its packages on Debian 12 with
 # mingw-w64 (64-bit, static GCC runtime), into build-windows/:
 #

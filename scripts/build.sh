@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds into build/; extra arguments go to CMake, e.g.
 #   bash scripts/build.sh -DBUILD_TESTING=OFF      the program alone (needs only Qt)
 set -euo pipefail

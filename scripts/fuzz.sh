@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang into build-fuzz/ and runs each for a bounded
 # time from a copy of its seed corpus in fuzz/corpus/ (new inputs go to a temporary
 # directory, never into the repository). Prints each fuzzer's executions and coverage;

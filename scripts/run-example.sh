@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up the machine, builds the program and runs it on the bundled example
 # configuration (examples/vantor2.cfg, found as the default file in that folder).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs everything the build, the program and the tests need on a Debian 12 machine.
 # Safe to run again; it only installs what is missing.
 set -euo pipefail

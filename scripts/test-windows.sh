@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the Windows program and its tests (scripts/build-windows.sh) and runs
 # every test of build-windows/ under Wine through ctest: the unit tests, the probe on
 # Windows' network services (loopback, and in private network namespaces as root),

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up the machine, builds everything and runs every test. Needs root for the
 # network-namespace tests of the probe (they are skipped, with a message, otherwise).
 set -euo pipefail

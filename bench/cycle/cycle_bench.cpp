@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measures what one check cycle costs beyond its probes: the real window (on Qt's
 // offscreen platform unless QT_QPA_PLATFORM says otherwise) checks N hosts on
 // 127.0.0.0/8 through the real probe; the cycle is timed as a whole, next to the time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the host probe, printed as plain text.
 //
 //   probe_bench loopback [N]        N (10000) calls of Resolve+Ping on 127.0.0.1, and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the host probe and prints the numbers:
 #  1. Resolve+Ping on 127.0.0.1, 10,000 calls, next to as many runs of
 #     `ping -c 1 -W 1 127.0.0.1` and `fping 127.0.0.1` (median, p99, ratios);

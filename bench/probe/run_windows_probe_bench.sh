@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the host probe on the Windows platform under Wine, from the cross build:
 #  1. Resolve+Ping on 127.0.0.1 (median, p99 over CALLS calls);
 #  2. how far past its 1000 ms timeout Ping returns for a silent host (10 calls), in

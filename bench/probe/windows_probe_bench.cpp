@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing of the host probe on the Windows platform (run under Wine by
 // run_windows_probe_bench.sh), printed as plain text:
 //   windows_probe_bench loopback [N]        N (1000) calls of Resolve+Ping on 127.0.0.1:

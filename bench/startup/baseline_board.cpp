@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The least a Qt Widgets program has to do to show orvane2's board: the window with its
 // title, one group box per group and one label per host at the board's geometry, the
 // status line, and a tray icon. Nothing else: no menu, no file dialog, no timer, no

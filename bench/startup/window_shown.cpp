@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts a program and reports how long it takes until its window, found by its title,
 // is mapped on the X display, and the program's resident memory once it has settled.
 //

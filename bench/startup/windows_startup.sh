@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up to window shown (255 hosts in 20 groups) and memory: the Windows program
 # under Wine, warm (a running Wine session: server, desktop process with the tray and
 # services kept up by a program with a window of its own, as on a Windows desktop),

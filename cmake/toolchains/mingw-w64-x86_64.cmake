@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 64-bit Windows with Debian's mingw-w64, POSIX threads variant (so
 # that std::thread, std::mutex and friends are there). libgcc, libstdc++ and
 # winpthread are linked statically: the programs need no DLL beyond those that come

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs a cross-built Windows program under Wine: no debug output, and neither the
 # Mono nor the Gecko installer (which would try to download). The Wine prefix is
 # $WINEPREFIX, by default a private one of ours; a missing prefix is made once,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Packs the Windows build: a portable zip and an NSIS installer.
 #
 #   bash packaging/windows/make-packages.sh BUILD_DIR

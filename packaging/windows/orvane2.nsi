@@ -1,4 +1,5 @@
-﻿; Installer of the Windows program: one folder under the user's own programs, a
+﻿; SPDX-License-Identifier: MIT
+; Installer of the Windows program: one folder under the user's own programs, a
 ; Start-menu entry, an uninstaller and an entry in "Programs and Features". It needs no
 ; administrator: everything goes to the user's profile and HKCU. /S installs and
 ; uninstalls silently.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 
 namespace orvane2 {

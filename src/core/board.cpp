@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/board.h"
 
 namespace orvane2 {

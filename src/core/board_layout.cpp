@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/board_layout.h"
 
 namespace orvane2 {

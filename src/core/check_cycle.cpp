@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/check_cycle.h"
 
 #include "probe/ping_ipv4.h"

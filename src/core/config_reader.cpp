@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/config_reader.h"
 
 #include "core/board_layout.h"

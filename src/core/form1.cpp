@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/form1.h"
 
 #include "core/restart.h"

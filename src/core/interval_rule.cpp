@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/interval_rule.h"
 
 #include <cfenv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/restart.h"
 
 #include "core/startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/echo_exchange.h"
 
 #include <arpa/inet.h>

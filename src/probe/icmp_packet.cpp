@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/icmp_packet.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/linux_probe_platform.h"
 
 #include <arpa/inet.h>

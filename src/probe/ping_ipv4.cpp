@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/ping_ipv4.h"
 
 #include <optional>

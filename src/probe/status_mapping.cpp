@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/status_mapping.h"
 
 #include <netdb.h>

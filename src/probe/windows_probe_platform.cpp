@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe/windows_probe_platform.h"
 
 // winsock2.h must come before windows.h, and both before the IP helper headers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 #include "core/form1.h"
 #include "probe/ping_ipv4.h"

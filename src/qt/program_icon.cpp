@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt/program_icon.h"
 
 #include <QSize>

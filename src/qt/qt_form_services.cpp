@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt/qt_form_services.h"
 
 #include <QCoreApplication>

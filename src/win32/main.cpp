@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program on Windows: the window's behaviour (Form1) on a Win32 view and Win32
 // services, with the ICMP probe of the Windows IP helper.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Packs the radar icon's 16-colour PNG images into one Windows .ico file.
 
     python3 src/win32/make_icon.py OUT.ico IMAGE.png [IMAGE.png ...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32/win32_form_services.h"
 
 #include "win32/command_line.h"

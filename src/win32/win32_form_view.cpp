@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32/win32_form_view.h"
 
 #include "core/form1.h"

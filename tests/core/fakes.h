@@ -1,8 +1,5 @@
+// SPDX-License-Identifier: MIT
 #pragma once
-
-#include "core/form_services.h"
-#include "core/form_view.h"
-#include "probe/host_probe.h"
 
 #include <functional>
 #include <map>
@@ -11,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/form_services.h"
+#include "core/form_view.h"
+#include "probe/host_probe.h"
+
 namespace orvane2::testing {
+
+using Strings = std::vector<std::string>;
 
 // Thrown by the fake End so that the code under test stops where the program would end.
 struct ProgramEnded : std::runtime_error {
@@ -31,74 +34,71 @@ public:
     void MsgBox(const std::string& prompt, int style, const std::string& title) override
     {
         messages.push_back({prompt, style, title.empty() ? kProgramTitle : title});
-        log.push_back("MsgBox");
-        if (onMsgBox)
-            onMsgBox();
+        Log("MsgBox", onMsgBox);
     }
-    void DoEvents() override
-    {
-        log.push_back("DoEvents");
-        if (onDoEvents)
-            onDoEvents();
-    }
+    void DoEvents() override { Log("DoEvents", onDoEvents); }
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
-    bool Kill(const std::string& path) override
-    {
-        log.push_back("Kill " + path);
-        return files.erase(path) > 0;
-    }
+    bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
     std::optional<std::string> ReadText(const std::string& path) override
     {
         if (unreadable.count(path) || !files.count(path))
             return std::nullopt;
         return files.at(path);
     }
-    bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override
+    bool AppendLines(const std::string& path, const Strings& lines) override
     {
         for (const std::string& line : lines)
             files[path] += line + "\r\n";
-        log.push_back("Append " + path);
-        return true;
+        return Log("Append " + path), true;
     }
-    bool Launch(const std::string& program, const std::vector<std::string>& arguments) override
+    bool Launch(const std::string& program, const Strings& arguments) override
     {
         launches.push_back(arguments);
-        log.push_back("Launch " + program);
-        return true;
+        return Log("Launch " + program), true;
     }
     std::string ExecutablePath() override { return "/opt/orvane2"; }
     [[noreturn]] void End(int exitCode) override
     {
         RunUnloadHandler();
-        log.push_back("End " + std::to_string(exitCode));
+        Log("End " + std::to_string(exitCode));
         throw ProgramEnded(exitCode);
+    }
+    Strings Prompts() const
+    {
+        Strings prompts;
+        for (const Message& m : messages)
+            prompts.push_back(m.prompt);
+        return prompts;
     }
 
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
     std::vector<Message> messages;
-    std::vector<std::vector<std::string>> launches;
-    std::vector<std::string> log;
-    std::function<void()> onMsgBox;
-    std::function<void()> onDoEvents;
+    std::vector<Strings> launches;
+    Strings log;
+    std::function<void()> onMsgBox, onDoEvents;
+
+private:
+    void Log(std::string step, const std::function<void()>& then = {})
+    {
+        log.push_back(std::move(step));
+        if (then)
+            then();
+    }
 };
 
-// A window that records what it was told to show, into the same log as the services.
+// A window that records what it was told to show, into the services' log.
 class FakeView final : public FormView {
 public:
-    explicit FakeView(std::vector<std::string>& log) : log_(log) {}
+    explicit FakeView(Strings& log) : log_(log) {}
 
-    void PlaceBoard(const Board& board) override
-    {
-        placed = board;
-        log_.push_back("PlaceBoard");
-    }
+    void PlaceBoard(const Board& board) override { placed = board, log_.push_back("PlaceBoard"); }
     void SetLabelColor(int index, std::uint32_t bgr) override { colors[index] = bgr; }
     void SetStatusCaption(const std::string& caption) override { log_.push_back("Status " + caption); }
     WindowShowState ShowState() const override { return state; }
-    void Restore() override { Record("Restore", WindowShowState::Normal); }
-    void HideMinimized() override { Record("HideMinimized", WindowShowState::Minimized); }
-    void Minimize() override { Record("Minimize", WindowShowState::Minimized); }
+    void Restore() override { state = WindowShowState::Normal, log_.push_back("Restore"); }
+    void HideMinimized() override { state = WindowShowState::Minimized, log_.push_back("HideMinimized"); }
+    void Minimize() override { state = WindowShowState::Minimized, log_.push_back("Minimize"); }
     void OpenPopupMenu() override
     {
         log_.push_back("Popup");
@@ -106,34 +106,20 @@ public:
             throw std::runtime_error("no menu");
     }
     void ShowMenuBar() override { log_.push_back("MenuBar"); }
-    std::optional<std::string> ChooseFile(const OpenFileRequest& request) override
-    {
-        asked = request;
-        return chosen;
-    }
-    bool AddTrayIcon(const std::string& toolTip) override
-    {
-        log_.push_back("AddTray " + toolTip);
-        return trayAvailable;
-    }
+    std::optional<std::string> ChooseFile(const OpenFileRequest& request) override { return asked = request, chosen; }
+    bool AddTrayIcon(const std::string& tip) override { return log_.push_back("AddTray " + tip), trayAvailable; }
     void RemoveTrayIcon() override { log_.push_back("RemoveTray"); }
     void StartTimer(int intervalMs) override { log_.push_back("Timer " + std::to_string(intervalMs)); }
 
     WindowShowState state = WindowShowState::Normal;
-    bool trayAvailable = true;
-    bool failPopup = false;
+    bool trayAvailable = true, failPopup = false;
     std::optional<std::string> chosen;
     OpenFileRequest asked;
     Board placed;
     std::map<int, std::uint32_t> colors;
 
 private:
-    void Record(const char* step, WindowShowState next)
-    {
-        log_.push_back(step);
-        state = next;
-    }
-    std::vector<std::string>& log_;
+    Strings& log_;
 };
 
 // Names in `addresses` resolve; addresses in `alive` answer. Every call is logged.
@@ -143,10 +129,7 @@ public:
     {
         calls.push_back("Resolve " + NameOrIP);
         const auto found = addresses.find(NameOrIP);
-        if (found == addresses.end())
-            return 11001;
-        IP = found->second;
-        return 0;
+        return found == addresses.end() ? 11001 : (IP = found->second, 0);
     }
     bool Ping(const std::string& IP, int32_t TimeoutMS, const std::string& Data) override
     {
@@ -155,16 +138,14 @@ public:
             onPing();
         if (alive.count(IP))
             return true;
-        Reason = failReason;
-        Status = failStatus;
+        Reason = failReason, Status = failStatus;
         return false;
     }
 
     std::map<std::string, std::string> addresses;
     std::set<std::string> alive;
-    std::vector<std::string> calls;
-    int32_t failReason = 3;      // a silent host
-    int32_t failStatus = 11010;  // request timed out
+    Strings calls;
+    int32_t failReason = 3, failStatus = 11010;  // a silent host: request timed out
     std::function<void()> onPing;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/config_reader.h"
 #include "core/config_records.h"
 #include "core/interval_rule.h"
@@ -8,7 +9,7 @@
 namespace orvane2 {
 namespace {
 
-using Strings = std::vector<std::string>;
+using testing::Strings;
 using testing::FakeServices;
 using testing::ProgramEnded;
 
@@ -16,13 +17,7 @@ struct Loaded {
     FormState state;
     FakeServices services;
     std::optional<int> endedWith;
-    Strings Prompts() const
-    {
-        Strings prompts;
-        for (const auto& m : services.messages)
-            prompts.push_back(m.prompt);
-        return prompts;
-    }
+    Strings Prompts() const { return services.Prompts(); }
 };
 
 std::unique_ptr<Loaded> Read(const std::string& file)

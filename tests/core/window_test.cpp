@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 #include "core/check_cycle.h"
 #include "core/form1.h"
@@ -11,7 +12,6 @@
 namespace orvane2 {
 namespace {
 
-using Strings = std::vector<std::string>;
 using namespace testing;
 
 constexpr const char* kTip = "AddTray Монитор узлов активен";
@@ -44,13 +44,6 @@ struct Window : ::testing::Test {
             });
         });
         services.log.clear();
-    }
-    Strings Prompts() const
-    {
-        Strings prompts;
-        for (const auto& m : services.messages)
-            prompts.push_back(m.prompt);
-        return prompts;
     }
 };
 
@@ -89,7 +82,7 @@ TEST_F(Window, UnusableConfigurationEndsBeforeBoardIconOrTimer)
 {
     Run([&] { form.Load("", [] { return std::make_unique<FakeProbe>(); }); });
     EXPECT_EQ(endedWith, 1);
-    EXPECT_EQ(Prompts(), Strings{"Конфигурационный файл vantor2.cfg не найден"});
+    EXPECT_EQ(services.Prompts(), Strings{"Конфигурационный файл vantor2.cfg не найден"});
     EXPECT_EQ(services.log, (Strings{"MsgBox", "RemoveTray", "End 1"}));
 
     services.messages.clear();
@@ -104,7 +97,7 @@ TEST_F(Window, MissingIntervalGivesSixtySecondsAfterItsMessage)
 {
     services.files["vantor2.cfg"] = "group G\n";
     form.Load("", [] { return std::make_unique<FakeProbe>(); });
-    EXPECT_EQ(Prompts(), Strings{MissingIntervalMessage()});
+    EXPECT_EQ(services.Prompts(), Strings{MissingIntervalMessage()});
     EXPECT_EQ(services.log.back(), "Timer 60000");
 }
 
@@ -188,7 +181,7 @@ TEST_F(Window, CycleChecksHostsInFileOrderAndColoursThem)
     EXPECT_EQ(probe->calls, (Strings{"Resolve up", "Ping 10.0.0.1 1000 []", "Resolve down", "Ping 10.0.0.2 1000 []",
                                      "Resolve nowhere", "Resolve 10.0.0.9", "Ping 10.0.0.9 1000 []"}));
     EXPECT_EQ(view.colors, (std::map<int, std::uint32_t>{{1, 0x008000}, {2, 0x0000FF}, {3, 0x0000FF}, {4, 0x008000}}));
-    EXPECT_EQ(Prompts(), Strings{"Что-то не так. Проверьте свой DNS. nowhere не резолвится"});
+    EXPECT_EQ(services.Prompts(), Strings{"Что-то не так. Проверьте свой DNS. nowhere не резолвится"});
     // The status line is painted (the events run) before the first probe, and cleared after the last.
     const auto status = std::find(services.log.begin(), services.log.end(), "Status Перепроверяем...");
     const auto firstPing = std::find(services.log.begin(), services.log.end(), "ping");

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared steps for tests that drive the real program in a virtual X server; source it.
 # PROGRAM (array, default ("$ORVANE2")): the command that starts the program, say (wine
 #   orvane2.exe). ACCESSIBLE=1 before sourcing: the test reruns itself in a private D-Bus

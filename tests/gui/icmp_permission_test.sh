@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 ACCESSIBLE=1
 # An account that may send no ICMP at all (no ping sockets, no raw sockets: root with
 # every capability dropped, in a network namespace of its own): the first check cycle

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Soak: the program checks 100 hosts on 127.0.0.0/8 and a silent host every 5 s for 30 s.
 # From the third interval on, its open descriptors (the fewest seen in each interval; the
 # probe holds one socket while it waits) and its resident memory must not grow.

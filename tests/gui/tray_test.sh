@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # On a desktop with a window manager and a tray: left clicks on the icon hide and show the
 # window; after a check cycle the labels are dark green for hosts that answer, red for a
 # silent one (exact pixels); a right click opens the menu at the pointer; "Сменить конфиг"

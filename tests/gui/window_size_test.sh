@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window fits a known board in pixels, with a menu bar while the desktop has no tray;
 # the path, unquoted with a blank and looking like a Qt option, arrives whole. Without a
 # configuration: its message, exit code 1, and a left-over restart.bat is deleted.

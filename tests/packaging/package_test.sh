@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package with CPack and checks it: lintian, the menu entry, AppStream
 # file, files, changelog, copyright, manual pages and the post-install step.
 # Environment (set by CTest): BUILD_DIR (configured, built tree), SOURCE_DIR, VERSION.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The other end of the probe's namespace tests; run it with `ip netns exec`.
 //   icmp_peer serve ACTION...        in NAME-h of test_network.sh: for every echo request
 //                                    to 192.0.2.2, perform the actions in order

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the Linux platform that need no network: the Windows numbers it
 // reports, inet_addr's rules and those of the sockets library.
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PingIPv4 on the Linux platform in the private network of test_network.sh: this
 // process joins the client namespace, icmp_peer plays the host 192.0.2.2. Every case
 // runs through a ping socket and through a raw socket. Needs root; skipped otherwise.

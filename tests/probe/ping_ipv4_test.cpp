@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PingIPv4 on a scripted platform: every failure path of Ping and of Resolve, and
 // what the probe hands to the platform.
 #include "probe/ping_ipv4.h"

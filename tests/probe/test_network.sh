@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The private network of the probe's namespace tests (exit status 77: no namespaces here):
 #   test_network.sh up NAME ping|raw   |   test_network.sh down NAME
 # NAME-c, the client: veth-c 192.0.2.1/24, only route 198.51.100.0/25 via 192.0.2.2; ping

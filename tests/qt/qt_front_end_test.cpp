@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/form1.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"

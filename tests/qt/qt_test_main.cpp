@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test entry point for tests that need real widgets: Qt's offscreen platform, so no
 // display is needed.
 #include <gtest/gtest.h>

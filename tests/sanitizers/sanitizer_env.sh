@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run-time settings of AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
 # for the sanitizer build (build-asan/). Sourced by scripts/test.sh before it builds
 # (test discovery runs the test programs) and runs the tests; source it yourself

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows program under Wine, worked with the mouse in Xvfb with an XEmbed tray
 # (trayer) and no window manager: its window, caption and client size; dark green and red
 # labels after a check cycle (127.0.0.1 answers, a silent host in a namespace of this test

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs windows_probe_test.exe under Wine in the probe's private test network
 # (tests/probe/test_network.sh): 192.0.2.2 ignores echo requests, 198.51.100.9 is
 # reported unreachable, the resolver is 127.0.0.1 where nothing listens. The Wine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PingIPv4 on the Windows network services, run under Wine. The WindowsProbeNetwork
 // cases need the private test network of netns_probe_test.sh, which names its hosts
 // in the environment; elsewhere they are skipped.
