@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Regenerates the program's icon images from their SVG sources:
 #   radar.svg    -> radar-48.png (48 x 48)
 #   radar-16.svg -> radar-16.png (16 x 16, its own drawing so it stays legible)
