@@ -17,7 +17,7 @@ using namespace testing;
 constexpr const char* kTip = "AddTray Монитор узлов активен";
 
 // The window's behaviour against a recording desktop: Load runs start-up on a file.
-struct Window : ::testing::Test {
+struct Desk {
     FakeServices services;
     FakeView view{services.log};
     Form1 form{services, view};
@@ -25,7 +25,7 @@ struct Window : ::testing::Test {
     std::optional<int> endedWith;
 
     template <typename Step>
-    void Run(Step step)
+    void Trap(Step step)
     {
         try {
             step();
@@ -36,7 +36,7 @@ struct Window : ::testing::Test {
     void Load(const std::string& file, const std::string& arguments = "")
     {
         services.files[arguments.empty() ? kDefaultConfigPath : arguments] = file;
-        Run([&] {
+        Trap([&] {
             form.Load(arguments, [this] {
                 auto owned = std::make_unique<FakeProbe>();
                 probe = owned.get();
@@ -46,6 +46,7 @@ struct Window : ::testing::Test {
         services.log.clear();
     }
 };
+struct Window : ::testing::Test, Desk {};
 
 TEST_F(Window, LoadPlacesTheBoardThenAddsTheIconThenStartsTheTimer)
 {
@@ -80,7 +81,7 @@ TEST_F(Window, LoadPlacesTheBoardThenAddsTheIconThenStartsTheTimer)
 
 TEST_F(Window, UnusableConfigurationEndsBeforeBoardIconOrTimer)
 {
-    Run([&] { form.Load("", [] { return std::make_unique<FakeProbe>(); }); });
+    Trap([&] { form.Load("", [] { return std::make_unique<FakeProbe>(); }); });
     EXPECT_EQ(endedWith, 1);
     EXPECT_EQ(services.Prompts(), Strings{"Конфигурационный файл vantor2.cfg не найден"});
     EXPECT_EQ(services.log, (Strings{"MsgBox", "RemoveTray", "End 1"}));
@@ -144,8 +145,8 @@ TEST_F(Window, ErrorsInTrayHandlingAreShownWithTheWindowCaption)
 TEST_F(Window, ExitAndCloseRemoveTheIconAndEndWithZero)
 {
     Load("checkinterval 5\ngroup G\n");
-    Run([&] { form.exit_Click(); });
-    Run([&] { form.Form_Close(); });
+    Trap([&] { form.exit_Click(); });
+    Trap([&] { form.Form_Close(); });
     EXPECT_EQ(services.log, (Strings{"RemoveTray", "End 0", "RemoveTray", "End 0"}));
 }
 
@@ -163,7 +164,7 @@ TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
     const std::string chosen = "/srv/a b/x;rm -rf.cfg";
     view.chosen = chosen;
     services.files["restart.bat"] = "stale\r\n";
-    Run([&] { form.changeconfig_Click(); });
+    Trap([&] { form.changeconfig_Click(); });
     EXPECT_EQ(endedWith, 0);
     EXPECT_EQ(services.files["restart.bat"], "@echo off\r\nOrvane2.exe " + chosen + "\r\n");
     EXPECT_EQ(services.launches, std::vector<Strings>{{chosen}});
@@ -221,27 +222,17 @@ TEST_F(Window, RefusedIcmpIsExplainedOncePerRun)
     };
     for (const Case& c : {Case{2, EPERM, true}, Case{2, EACCES, true}, Case{2, EMFILE, false}, Case{3, 11010, false},
                           Case{4, EPERM, false}}) {
-        FakeServices run;
-        FakeView runView{run.log};
-        Form1 runForm{run, runView};
-        run.files["vantor2.cfg"] = "checkinterval 5\ngroup G\n127.0.0.1\n127.0.0.2\n";
-        FakeProbe* p = nullptr;
-        runForm.Load("", [&] {
-            auto owned = std::make_unique<FakeProbe>();
-            owned->addresses = {{"127.0.0.1", "127.0.0.1"}, {"127.0.0.2", "127.0.0.2"}};
-            owned->failReason = c.reason;
-            owned->failStatus = c.status;
-            p = owned.get();
-            return owned;
-        });
-        runForm.Timer1_Timer();
-        runForm.Timer1_Timer();
-        EXPECT_EQ(run.messages.size(), c.explained ? 1u : 0u) << c.reason << " " << c.status;
-        if (c.explained) {
-            EXPECT_EQ(run.messages[0].prompt, IcmpNotPermittedMessage());
-        }
-        EXPECT_EQ(runView.colors[2], kDeadColor);
-        EXPECT_EQ(p->calls.size(), 8u);
+        Desk run;
+        run.Load("checkinterval 5\ngroup G\n127.0.0.1\n127.0.0.2\n");
+        run.probe->addresses = {{"127.0.0.1", "127.0.0.1"}, {"127.0.0.2", "127.0.0.2"}};
+        run.probe->failReason = c.reason;
+        run.probe->failStatus = c.status;
+        run.form.Timer1_Timer();
+        run.form.Timer1_Timer();
+        const Strings expected = c.explained ? Strings{IcmpNotPermittedMessage()} : Strings{};
+        EXPECT_EQ(run.services.Prompts(), expected) << c.reason << " " << c.status;
+        EXPECT_EQ(run.view.colors[2], kDeadColor);
+        EXPECT_EQ(run.probe->calls.size(), 8u);
     }
 }
 
