@@ -11,7 +11,8 @@
 #   owns (_NET_WM_PID): top-level by exact title, icon docked in the tray, popup menu.
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
-#   count_colour PNG #RRGGBB WxH+X+Y; wait_until T CMD...; netns NAME; make_silent_host:
+#   count_colour PNG #RRGGBB WxH+X+Y; three_labels_coloured (green, red, green in WIN: the
+#   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host:
 #   PROGRAM runs in namespace NS; SILENT, in a second namespace, answers no echo request.
 set -euo pipefail
 if [ "${ACCESSIBLE:-}" = 1 ] && [ -z "${IN_BUS:-}" ]; then # the bus's chatter goes to /dev/null
@@ -138,6 +139,17 @@ read_message() { # through AT-SPI; under Wine with WINEDEBUG=+msgbox, the text i
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
+three_labels_coloured() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
+    local y=24 want n m ok=0
+    COUNTS=""
+    import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
+    for want in '#008000 #FF0000' '#FF0000 #008000' '#008000 #FF0000'; do
+        n=$(count_colour "$WORK/labels.png" "${want% *}" "167x17+16+$y")
+        m=$(count_colour "$WORK/labels.png" "${want#* }" "167x17+16+$y") y=$((y + 17))
+        COUNTS+="$n of ${want% *}, $m of ${want#* }; " && [ "$n" -ge 10 ] && [ "$m" = 0 ] || ok=1
+    done
+    return $ok
+}
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
 make_silent_host() { # two namespaces of this test, joined by a veth pair
     NS=orv2gui-$$ SILENT=198.51.100.2

@@ -20,18 +20,7 @@ ICON=$(tray_icon) || fail "no icon of the program in the tray"
 click "$ICON" 1 && wait_until 5 hidden "$WIN" || fail "a left click on the icon did not hide the window"
 click "$ICON" 1 && wait_until 5 shown "$WIN" || fail "a second left click did not show the window"
 
-coloured() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
-    local y=24 want n m ok=0
-    COUNTS=""
-    import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
-    for want in '#008000 #FF0000' '#FF0000 #008000' '#008000 #FF0000'; do
-        n=$(count_colour "$WORK/labels.png" "${want% *}" "167x17+16+$y")
-        m=$(count_colour "$WORK/labels.png" "${want#* }" "167x17+16+$y") y=$((y + 17))
-        COUNTS+="$n of ${want% *}, $m of ${want#* }; " && [ "$n" -ge 10 ] && [ "$m" = 0 ] || ok=1
-    done
-    return $ok
-}
-wait_until 15 coloured || fail "15 s after start the labels are not dark green, red, dark green: $COUNTS"
+wait_until 15 three_labels_coloured || fail "15 s after start the labels are not dark green, red, dark green: $COUNTS"
 cp "$WORK/labels.png" "$ARTIFACTS/labels.png"
 
 click "$ICON" 3

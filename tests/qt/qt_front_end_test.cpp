@@ -16,6 +16,7 @@ TEST(QtServices, DecodeTheFileAsUtf8ElseWindows1251)
         {"group A\n", "group A\n"},
         {"\xEF\xBB\xBFgroup A", "group A"},
         {"\xEF\xBB\xBF", ""},
+        {"\xEF\xBB\xBFgroup \xD1", "group С"},  // a mark before Windows-1251 text
         {"group \xD0\xA1\xD0\xB5\xD1\x80", "group Сер"},
         {"group \xD1\xE5\xF0 \xB8\xA8", "group Сер ёЁ"},
         {"a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},  // a mark after the start is a character

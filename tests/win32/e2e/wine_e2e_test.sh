@@ -34,18 +34,7 @@ ICON=$(tray_icon) || fail "no icon of the program in the tray"
 size=$(window_size "$WIN") && [ "${size%x*}" = 250 ] && [ $((163 - ${size#*x})) -ge 20 ] &&
     [ $((163 - ${size#*x})) -le 40 ] || fail "client area $size, expected 250 wide and 20 to 40 below 163 high"
 FIRST=${size#*x}
-coloured() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
-    local y=24 want n m ok=0
-    COUNTS=""
-    import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
-    for want in '#008000 #FF0000' '#FF0000 #008000' '#008000 #FF0000'; do
-        n=$(count_colour "$WORK/labels.png" "${want% *}" "167x17+16+$y")
-        m=$(count_colour "$WORK/labels.png" "${want#* }" "167x17+16+$y") y=$((y + 17))
-        COUNTS+="$n of ${want% *}, $m of ${want#* }; " && [ "$n" -ge 10 ] && [ "$m" = 0 ] || ok=1
-    done
-    return $ok
-}
-wait_until 20 coloured || fail "the labels are not dark green, red, dark green: $COUNTS"
+wait_until 20 three_labels_coloured || fail "the labels are not dark green, red, dark green: $COUNTS"
 cp "$WORK/labels.png" "$ARTIFACTS/windows_labels.png"
 # Wine waits up to 2 s for a window manager to confirm a hide.
 click "$ICON" 1 && wait_until 6 hidden "$WIN" || fail "a left click on the icon did not hide the window"
