@@ -66,7 +66,7 @@ QtFormView::QtFormView()
     labels_.push_back(Make<QLabel>(initial.Label1[0], client_));
     status_ = Make<QLabel>(initial.StatusString, client_);
 
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
+    QObject::connect(&Timer1, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
 }
 
 QtFormView::~QtFormView() = default;
@@ -159,15 +159,15 @@ void QtFormView::Minimize()
 
 QMenu& QtFormView::Menu()
 {
-    if (!menu_) {
-        menu_ = new QMenu(Q(kMenuCaption), this);
-        QObject::connect(menu_->addAction(Q(kShowHideCaption)), &QAction::triggered, this,
+    if (!menu) {
+        menu = new QMenu(Q(kMenuCaption), this);
+        QObject::connect(menu->addAction(Q(kShowHideCaption)), &QAction::triggered, this,
                          [this] { form_->showhide_Click(); });
-        QObject::connect(menu_->addAction(Q(kChangeConfigCaption)), &QAction::triggered, this,
+        QObject::connect(menu->addAction(Q(kChangeConfigCaption)), &QAction::triggered, this,
                          [this] { form_->changeconfig_Click(); });
-        QObject::connect(menu_->addAction(Q(kExitCaption)), &QAction::triggered, this, [this] { form_->exit_Click(); });
+        QObject::connect(menu->addAction(Q(kExitCaption)), &QAction::triggered, this, [this] { form_->exit_Click(); });
     }
-    return *menu_;
+    return *menu;
 }
 
 void QtFormView::OpenPopupMenu()
@@ -190,17 +190,17 @@ void QtFormView::ShowMenuBar()
 std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request)
 {
     // Made only when asked for: building a file dialog costs more than the whole board.
-    QFileDialog dialog(this, Q(request.title));
+    QFileDialog CommonDialog1(this, Q(request.title));
     QStringList filters;
     for (const FileFilter& filter : request.filters)
         filters.append(Q(filter.description));
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    CommonDialog1.setNameFilters(filters);
+    CommonDialog1.setDefaultSuffix(Q(request.defaultExtension));
+    CommonDialog1.setFileMode(QFileDialog::ExistingFile);
+    CommonDialog1.setAcceptMode(QFileDialog::AcceptOpen);
+    if (CommonDialog1.exec() != QDialog::Accepted || CommonDialog1.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    return CommonDialog1.selectedFiles().constFirst().toStdString();
 }
 
 bool QtFormView::AddTrayIcon(const std::string& toolTip)
@@ -226,7 +226,7 @@ void QtFormView::RemoveTrayIcon()
 
 void QtFormView::StartTimer(int intervalMs)
 {
-    timer_.start(intervalMs);
+    Timer1.start(intervalMs);
 }
 
 }  // namespace orvane2

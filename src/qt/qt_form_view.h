@@ -63,8 +63,8 @@ private:
     QLabel* status_ = nullptr;
     std::vector<QGroupBox*> frames_;
     std::vector<QLabel*> labels_;
-    QTimer timer_;
-    QMenu* menu_ = nullptr;  // made when first opened: most runs never open it
+    QTimer Timer1;
+    QMenu* menu = nullptr;  // made when first opened: most runs never open it
     QMenuBar* menuBar_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::optional<int> outerHeight_;  // pixels, once the board is placed
