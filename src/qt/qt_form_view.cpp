@@ -173,8 +173,7 @@ QMenu& QtFormView::Menu()
 void QtFormView::OpenPopupMenu()
 {
     // The menu opens with its right edge at the pointer.
-    QMenu& menu = Menu();
-    menu.exec(QCursor::pos() - QPoint(menu.sizeHint().width(), 0));
+    Menu().exec(QCursor::pos() - QPoint(Menu().sizeHint().width(), 0));
 }
 
 void QtFormView::ShowMenuBar()
