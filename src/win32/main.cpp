@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     InitCommonControlsEx(&controls);
 
     win32::Win32FormServices services;
-    win32::Win32FormView view(instance);
+    win32::Win32FormView view(instance, services);
     if (!view.Create())
         return 1;
     services.SetOwner(view.Handle());
@@ -36,6 +36,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
-        win32::Win32FormServices::PumpOne(message);
+        services.PumpOne(message);
     return static_cast<int>(message.wParam);
 }

@@ -8,8 +8,6 @@ namespace orvane2::win32 {
 
 namespace {
 
-std::exception_ptr pendingError;
-
 // Closes a file handle at the end of the scope.
 struct FileHandle {
     HANDLE h;
@@ -44,17 +42,17 @@ std::optional<std::string> Encode(const std::wstring& text, UINT codePage)
 
 void Win32FormServices::Defer(std::exception_ptr error)
 {
-    if (!pendingError)
-        pendingError = std::move(error);
+    if (!pendingError_)
+        pendingError_ = std::move(error);
 }
 
 void Win32FormServices::PumpOne(const MSG& message)
 {
     TranslateMessage(&message);
     DispatchMessageW(&message);
-    if (pendingError) {
-        std::exception_ptr error = pendingError;
-        pendingError = nullptr;
+    if (pendingError_) {
+        std::exception_ptr error = pendingError_;
+        pendingError_ = nullptr;
         std::rethrow_exception(error);
     }
 }

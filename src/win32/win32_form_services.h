@@ -29,13 +29,14 @@ public:
 
     // Dispatches one message. An exception that a window procedure caught on its way
     // out of the Windows API is raised again here, outside of it.
-    static void PumpOne(const MSG& message);
+    void PumpOne(const MSG& message);
     // Keeps an exception of a window procedure until the message that raised it has
     // been dispatched: C++ exceptions must not unwind through the system's frames.
-    static void Defer(std::exception_ptr error);
+    void Defer(std::exception_ptr error);
 
 private:
     HWND owner_ = nullptr;
+    std::exception_ptr pendingError_;
 };
 
 // Decodes the bytes of a text file: UTF-8 when they are valid UTF-8, else Windows-1251;

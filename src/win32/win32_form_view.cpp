@@ -50,22 +50,23 @@ int Px(int twips, UINT dpi)
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
+}  // namespace
+
+Win32FormView::Win32FormView(HINSTANCE instance, Win32FormServices& services) : instance_(instance), services_(services)
+{}
+
 // Runs a call into the window's behaviour from inside a window procedure. An exception
 // must not unwind through the system's frames: it is kept and raised again once the
 // message has been dispatched.
 template <typename Call>
-void Guarded(Call&& call)
+void Win32FormView::Guarded(Call&& call)
 {
     try {
         call();
     } catch (...) {
-        Win32FormServices::Defer(std::current_exception());
+        services_.Defer(std::current_exception());
     }
 }
-
-}  // namespace
-
-Win32FormView::Win32FormView(HINSTANCE instance) : instance_(instance) {}
 
 Win32FormView::~Win32FormView()
 {

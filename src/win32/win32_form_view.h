@@ -3,6 +3,7 @@
 
 #include "core/board.h"
 #include "core/form_view.h"
+#include "win32/win32_form_services.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -23,7 +24,9 @@ namespace orvane2::win32 {
 // tray icon, the menu commands and the close box.
 class Win32FormView final : public FormView {
 public:
-    explicit Win32FormView(HINSTANCE instance);
+    // Exceptions raised by the window's behaviour inside a window procedure go to the
+    // services, which raise them again outside of the system's frames.
+    Win32FormView(HINSTANCE instance, Win32FormServices& services);
     ~Win32FormView() override;
     Win32FormView(const Win32FormView&) = delete;
     Win32FormView& operator=(const Win32FormView&) = delete;
@@ -52,6 +55,8 @@ public:
     void StartTimer(int intervalMs) override;
 
 private:
+    template <typename Call>
+    void Guarded(Call&& call);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunCommand(UINT command);
@@ -72,6 +77,7 @@ private:
     HMENU CreateCommandMenu() const;
 
     HINSTANCE instance_;
+    Win32FormServices& services_;
     HWND window_ = nullptr;
     Form1* form_ = nullptr;
     UINT dpi_ = 96;
