@@ -21,23 +21,6 @@ struct FileHandle {
     FileHandle& operator=(const FileHandle&) = delete;
 };
 
-// Text in a code page, or nothing when some character has no form in it.
-std::optional<std::string> Encode(const std::wstring& text, UINT codePage)
-{
-    if (text.empty())
-        return std::string();
-    const int length = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    BOOL* lossyFlag = codePage == CP_UTF8 ? nullptr : &lossy;
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int count = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, lossyFlag);
-    if (count <= 0 || lossy)
-        return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(count), '\0');
-    WideCharToMultiByte(codePage, flags, text.data(), length, bytes.data(), count, nullptr, nullptr);
-    return bytes;
-}
-
 }  // namespace
 
 void Win32FormServices::Defer(std::exception_ptr error)
@@ -103,10 +86,7 @@ std::string DecodeText(std::string bytes)
     const int length = static_cast<int>(bytes.size());
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0) > 0)
         return bytes;
-    const int count = MultiByteToWideChar(1251, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(count), L'\0');
-    MultiByteToWideChar(1251, 0, bytes.data(), length, wide.data(), count);
-    return Narrow(wide);
+    return Narrow(FromCodePage(bytes, 1251));
 }
 
 std::optional<std::string> Win32FormServices::ReadText(const std::string& path)
@@ -135,11 +115,9 @@ bool Win32FormServices::AppendLines(const std::string& path, const std::vector<s
         text += Widen(line) + L"\r\n";
     // The system's code page, which the command interpreter and older tools read; text
     // that it cannot hold whole goes out as UTF-8 instead, so that nothing is lost.
-    std::optional<std::string> bytes = Encode(text, CP_ACP);
+    std::optional<std::string> bytes = ToCodePage(text, CP_ACP);
     if (!bytes)
-        bytes = Encode(text, CP_UTF8);
-    if (!bytes)
-        return false;
+        bytes = Narrow(text);
     FileHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.h == INVALID_HANDLE_VALUE)

@@ -50,6 +50,12 @@ int Px(int twips, UINT dpi)
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
+void MoveTo(HWND control, const RECT& r)
+{
+    if (control != nullptr)
+        MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
 }  // namespace
 
 Win32FormView::Win32FormView(HINSTANCE instance, Win32FormServices& services) : instance_(instance), services_(services)
@@ -111,7 +117,6 @@ bool Win32FormView::Create()
     // the two control arrays stay hidden for ever and need no control.
     frames_.assign(1, nullptr);
     labels_.assign(1, nullptr);
-    labelColors_.assign(1, std::nullopt);
 
     // The monitor the window landed on may have another DPI than the system's.
     dpi_ = Dpi();
@@ -205,15 +210,11 @@ HWND Win32FormView::CreateControl(const wchar_t* windowClass, const std::string&
 
 void Win32FormView::LayOut()
 {
-    const auto place = [](HWND control, const RECT& r) {
-        if (control != nullptr)
-            MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    };
-    place(status_, PixelRect(board_.StatusString.rect, 0, 0));
+    MoveTo(status_, PixelRect(board_.StatusString.rect, 0, 0));
     for (std::size_t g = 1; g < frames_.size(); ++g)
-        place(frames_[g], PixelRect(board_.Frame1[g].rect, 0, 0));
+        MoveTo(frames_[g], PixelRect(board_.Frame1[g].rect, 0, 0));
     for (std::size_t i = 1; i < labels_.size(); ++i)
-        place(labels_[i], LabelRect(i));
+        MoveTo(labels_[i], LabelRect(i));
 }
 
 void Win32FormView::FitHeight()
@@ -233,7 +234,6 @@ void Win32FormView::FitHeight()
 void Win32FormView::PlaceBoard(const Board& board)
 {
     board_ = board;
-    boardPlaced_ = true;
     // Every control is made at its place, in its font, in one call each: a board of 255
     // hosts is a few hundred controls. The labels drawn over a box are its siblings (a
     // STATIC inside a BUTTON would send its colour requests to the button), made before
@@ -242,7 +242,6 @@ void Win32FormView::PlaceBoard(const Board& board)
         const HostLabel& label = board_.Label1[i];
         labels_.push_back(CreateControl(L"STATIC", label.caption,
                                         SS_LEFT | SS_NOPREFIX | (label.visible ? WS_VISIBLE : 0), LabelRect(i)));
-        labelColors_.push_back(label.foreColor);
     }
     for (std::size_t g = frames_.size(); g < board_.Frame1.size(); ++g) {
         const GroupBox& box = board_.Frame1[g];
@@ -250,8 +249,7 @@ void Win32FormView::PlaceBoard(const Board& board)
                                         PixelRect(box.rect, 0, 0)));
     }
     SetWindowTextW(status_, Widen(board_.StatusString.caption).c_str());
-    const RECT status = PixelRect(board_.StatusString.rect, 0, 0);
-    MoveWindow(status_, status.left, status.top, status.right - status.left, status.bottom - status.top, TRUE);
+    MoveTo(status_, PixelRect(board_.StatusString.rect, 0, 0));
     FitHeight();
 }
 
@@ -259,8 +257,7 @@ void Win32FormView::SetLabelColor(int index, std::uint32_t bgr)
 {
     if (index < 1 || static_cast<std::size_t>(index) >= labels_.size())
         return;
-    // 0x00BBGGRR is the layout of a COLORREF.
-    labelColors_[static_cast<std::size_t>(index)] = static_cast<COLORREF>(bgr);
+    board_.Label1[static_cast<std::size_t>(index)].foreColor = bgr;
     InvalidateRect(labels_[static_cast<std::size_t>(index)], nullptr, TRUE);
 }
 
@@ -454,9 +451,10 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORSTATIC: {
             const HWND control = reinterpret_cast<HWND>(lParam);
             for (std::size_t i = 1; i < labels_.size(); ++i) {
-                if (labels_[i] == control && labelColors_[i]) {
+                const std::optional<std::uint32_t>& color = board_.Label1[i].foreColor;
+                if (labels_[i] == control && color) {
                     const HDC dc = reinterpret_cast<HDC>(wParam);
-                    SetTextColor(dc, *labelColors_[i]);
+                    SetTextColor(dc, static_cast<COLORREF>(*color));
                     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
                 }

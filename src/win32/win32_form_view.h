@@ -86,11 +86,9 @@ private:
     HICON smallIcon_ = nullptr;
     HMENU menuBar_ = nullptr;
 
-    Board board_;
-    bool boardPlaced_ = false;
+    Board board_;               // as placed, with the labels' colours (0x00BBGGRR is a COLORREF)
     std::vector<HWND> frames_;  // index 0 stands for the hidden template: no control
     std::vector<HWND> labels_;  // likewise
-    std::vector<std::optional<COLORREF>> labelColors_;
     HWND status_ = nullptr;
 
     bool hiddenMinimized_ = false;
