@@ -159,6 +159,11 @@ EchoHandle LinuxProbePlatform::OpenEcho()
     return fd.release();
 }
 
+bool LinuxProbePlatform::RefusesIcmp(std::int32_t openError) const
+{
+    return openError == EPERM || openError == EACCES;
+}
+
 std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
                                            std::uint16_t payloadSize, std::span<std::byte> reply,
                                            std::int32_t timeoutMs)

@@ -29,6 +29,8 @@ public:
     // record, the payload and 8 bytes more (kIpBufTooSmall otherwise). Timeouts and
     // ICMP errors return 0 with their IP status as the last error.
     EchoHandle OpenEcho() override;
+    // EPERM and EACCES: neither a ping socket nor a raw socket is allowed.
+    bool RefusesIcmp(std::int32_t openError) const override;
     std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload, std::uint16_t payloadSize,
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;

@@ -97,6 +97,18 @@ bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS)
 
 bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
 {
+    const bool answered = Echo(IP, TimeoutMS, Data);
+    if (answered)
+        lastOutcome_ = PingOutcome::Answered;
+    else if (Reason == kReasonOpenFailed && platform_->RefusesIcmp(Status))
+        lastOutcome_ = PingOutcome::NotPermitted;
+    else
+        lastOutcome_ = PingOutcome::NoAnswer;
+    return answered;
+}
+
+bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
+{
     Status = 0;
     bool result = false;
 

@@ -55,6 +55,9 @@ public:
     std::int32_t Resolve(const std::string& NameOrIP, std::string& IP) override;
 
 private:
+    // Ping's steps; Ping adds what they found as an outcome.
+    bool Echo(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data);
+
     std::unique_ptr<ProbePlatform> platform_;
 };
 

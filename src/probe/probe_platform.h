@@ -57,6 +57,10 @@ public:
     // the bound counting the terminator of the copy; nullopt on failure.
     virtual std::optional<std::string> CopyText(std::string_view text, std::size_t bound) = 0;
 
+    // True when an error of OpenEcho means that the system lets this program send no
+    // ICMP at all (a matter of permission, not of the moment).
+    virtual bool RefusesIcmp(std::int32_t openError) const = 0;
+
     // The ICMP echo service. SendEcho sends one echo request with payloadSize bytes
     // from payload to destination (network byte order), waits at most timeoutMs for
     // the answer, and returns the number of reply records written at the start of

@@ -128,6 +128,11 @@ EchoHandle WindowsProbePlatform::OpenEcho()
     return reinterpret_cast<EchoHandle>(handle);
 }
 
+bool WindowsProbePlatform::RefusesIcmp(std::int32_t /*openError*/) const
+{
+    return false;
+}
+
 std::uint32_t WindowsProbePlatform::SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload,
                                              std::uint16_t payloadSize, std::span<std::byte> reply,
                                              std::int32_t timeoutMs)

@@ -25,6 +25,8 @@ public:
     // 28-byte layout of echo_reply.h whatever the size of the native record, with
     // as much of the echoed data after it as the buffer holds.
     EchoHandle OpenEcho() override;
+    // Never: the echo service needs no permission, and its errors are of the moment.
+    bool RefusesIcmp(std::int32_t openError) const override;
     std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* payload, std::uint16_t payloadSize,
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;

@@ -76,6 +76,8 @@ struct Fake final : ProbePlatform {
         return std::string(text.substr(0, bound - 1));  // as lstrcpynA
     }
     EchoHandle OpenEcho() override { return Call("Open") ? 42 : kInvalidEchoHandle; }
+    // "Refuses" among the failures: the open's error means that ICMP is not allowed.
+    bool RefusesIcmp(std::int32_t e) const override { return fail.count("Refuses") && e == error.at("Open"); }
     std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const char* data, std::uint16_t size,
                            std::span<std::byte> reply, std::int32_t timeoutMs) override
     {
@@ -117,6 +119,7 @@ struct PingCase {
     bool result;
     std::int32_t reason, status, roundTrip;
     std::string calls;
+    PingOutcome outcome = PingOutcome::NoAnswer;
     friend void PrintTo(const PingCase& c, std::ostream* os) { *os << c.name; }
 };
 class PingTable : public ::testing::TestWithParam<PingCase> {};
@@ -132,6 +135,7 @@ TEST_P(PingTable, SetsResultFieldsAndCalls)
     EXPECT_EQ(p.probe.Status, c.status);
     EXPECT_EQ(p.probe.RoundTripTime, c.roundTrip);
     EXPECT_EQ(p.fake->calls, c.calls);
+    EXPECT_EQ(p.probe.LastOutcome(), c.outcome);
     EXPECT_EQ(p.fake->closed, c.calls.ends_with("Close") ? 42 : -2) << "closes the handle it opened";
 }
 
@@ -141,11 +145,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PingCase{"NotAnAddress", "host.example", {}, 0, false, 1, 0, 555, "Parse"},
                       PingCase{"UntrimmedAddress", " 192.0.2.5", {}, 0, false, 1, 0, 555, "Parse"},
                       PingCase{"OpenFails", "192.0.2.5", {"Open"}, 0, false, 2, 107, 555, "Parse Open"},
+                      PingCase{"OpenRefused",
+                               "192.0.2.5",
+                               {"Open", "Refuses"},
+                               0,
+                               false,
+                               2,
+                               107,
+                               555,
+                               "Parse Open",
+                               PingOutcome::NotPermitted},
                       PingCase{"NoReply", "192.0.2.5", {"Send"}, 0, false, 3, 108, 555, kEcho},
                       PingCase{"IcmpErrorIsNoReply", "192.0.2.5", {}, 11003, false, 3, 11003, 555, kEcho},
                       PingCase{"CloseFailsAfterReply", "192.0.2.5", {"Close"}, 0, false, 4, 109, 17, kEcho},
                       PingCase{"CloseFailsAfterNoReply", "192.0.2.5", {"Send", "Close"}, 0, false, 4, 109, 555, kEcho},
-                      PingCase{"Reply", "192.0.2.5", {}, 0, true, 9, 0, 17, kEcho}),
+                      PingCase{"Reply", "192.0.2.5", {}, 0, true, 9, 0, 17, kEcho, PingOutcome::Answered}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(PingArguments, PayloadTimeoutBufferOfPayloadPlus36AndTheLimit)
