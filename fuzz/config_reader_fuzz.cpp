@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer target for the configuration reader: the input is the configuration text.
-// It is split and read as start-up reads it, on a fresh window state, and the window
-// sized. Besides the sanitizers' checks, the board must keep the invariants below; a
-// violation aborts, so libFuzzer reports the input as a crash.
+// It is read as start-up reads it, handed over in pieces whose size the input's length
+// picks, on a fresh window state, and the window sized. Besides the sanitizers' checks, the board must keep the
+// invariants below; a violation aborts, so libFuzzer reports the input as a crash.
 #include "../tests/core/fakes.h"
 #include "core/board_layout.h"
 #include "core/config_reader.h"
-#include "core/config_records.h"
 #include "core/interval_rule.h"
 
 #include <cstdio>
@@ -32,9 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(*ms >= 5000 && *ms <= 3600000, "interval outside 5 to 3600 seconds");
 
     FormState state;
+    state.ConfigPath = "fuzz.cfg";
     testing::FakeServices services;
+    services.files[state.ConfigPath] = text;
+    services.pieceSize = 1 + size % 64;
     try {
-        ReadConfigurationRecords(state, services, SplitConfigRecords(text));
+        ReadConfiguration(state, services);
     } catch (const testing::ProgramEnded& ended) {
         Require(ended.exitCode == 1 && state.GroupCount == 0, "ended other than for a host before any group");
         return 0;

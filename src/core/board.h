@@ -55,13 +55,21 @@ struct HostLabel {
     std::optional<uint32_t> foreColor;  // 0x00BBGGRR; none means the default colour
 };
 
+// A board taller than the screen shows through a viewport: the top `height` twips of
+// the client area scroll vertically over the whole board, `contentHeight` twips tall.
+struct ScrollViewport {
+    int height = 0;
+    int contentHeight = 0;
+};
+
 // The window's controls as numbers: the two control arrays with their hidden
 // templates at index 0, the status line and the window's outer height.
 struct Board {
     std::vector<GroupBox> Frame1{GroupBox{"Frame1", {120, 120, 3495, 375}, false}};
     std::vector<HostLabel> Label1{HostLabel{"Label1", {120, 600, 2500, 255}, false, 0, {}}};
     HostLabel StatusString{"Инициализация...", {120, 1080, 1695, 255}, true, 0, {}};
-    std::optional<int> WindowHeight;  // outer height, set once when the window is sized
+    std::optional<int> WindowHeight;         // outer height, set once when the window is sized
+    std::optional<ScrollViewport> Viewport;  // only when the board is taller than the screen
 
     // New elements start as hidden copies of element 0.
     int16_t NewFrame();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/board_layout.h"
 
+#include <algorithm>
+
 namespace orvane2 {
 
 void AddGroup(FormState& state)
@@ -44,6 +46,22 @@ void SizeWindow(FormState& state)
     const int height = last.height + last.top + layout::kWindowExtraHeight;
     board.WindowHeight = height;
     board.StatusString.rect.top = height - layout::kStatusLineLift;
+}
+
+void FitToScreen(Board& board, std::optional<int> availableHeight)
+{
+    if (!board.WindowHeight || !availableHeight || *board.WindowHeight <= *availableHeight)
+        return;
+    // Never smaller than the window of an empty board, which shows the status line alone.
+    const int emptyBoard = layout::kFirstBoxTop + board.Frame1[0].rect.height + layout::kWindowExtraHeight;
+    const int height = std::max(*availableHeight, emptyBoard);
+    if (height >= *board.WindowHeight)
+        return;
+    const Rect& last = board.Frame1.back().rect;
+    board.WindowHeight = height;
+    board.StatusString.rect.top = height - layout::kStatusLineLift;
+    board.Viewport =
+        ScrollViewport{board.StatusString.rect.top - layout::kBoxGap, last.top + last.height + layout::kFirstBoxTop};
 }
 
 }  // namespace orvane2

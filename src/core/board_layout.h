@@ -3,6 +3,7 @@
 
 #include "core/form_state.h"
 
+#include <optional>
 #include <string>
 
 namespace orvane2 {
@@ -18,5 +19,11 @@ void PlaceHostLabel(FormState& state, const std::string& caption);
 // Fits the window's outer height to the last group box and lifts the status line to
 // just above the window's bottom.
 void SizeWindow(FormState& state);
+
+// Keeps a sized window within availableHeight (outer, in twips): a taller window is cut
+// to that height, its status line lifted with it, and the boxes and labels scroll in a
+// viewport above the status line, each at its place on the board. A board that fits,
+// or an unknown height, leaves everything as it is.
+void FitToScreen(Board& board, std::optional<int> availableHeight);
 
 }  // namespace orvane2

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/check_cycle.h"
 
-#include "probe/ping_ipv4.h"
-
-#include <cerrno>
-
 namespace orvane2 {
 
 std::string RecheckingStatus()
@@ -51,38 +47,53 @@ void CheckCycle::CheckAll()
     for (int16_t i = 1; i <= total; ++i) {
         state_.HostCount = i;
         state_.CurrentHost = state_.HostNames[i];
-        const bool resolved = CheckHost(i);
+        CheckHost(i);
+        const bool resolved = state_.HostChecks[i].state != HostState::Unresolved;
         state_.board.Label1[i].foreColor = resolved && state_.HostAlive ? kAliveColor : kDeadColor;
-        surface_.LabelColorChanged(i);
+        surface_.HostChecked(i);
     }
     SetStatus(std::string());
 }
 
-bool CheckCycle::CheckHost(int index)
+void CheckCycle::CheckHost(int index)
 {
+    HostProbe& probe = *state_.Pinger;
+    const std::string name = state_.CurrentHost;
     std::string ip = state_.ResolvedIP;
-    const int32_t result = state_.Pinger->Resolve(state_.CurrentHost, ip);
+    int32_t result = 0;
+    bool alive = false;
+    // Only the probe leaves the window's thread, and the window's state is left alone
+    // until it is back: meanwhile a click, the menu or a tick may run.
+    services_.AwaitOffThread([&] {
+        result = probe.Resolve(name, ip);
+        if (result == 0)
+            alive = probe.Ping(ip, kPingTimeoutMs, std::string());
+    });
+    HostCheck& check = state_.HostChecks[index];
     if (result != 0) {
-        services_.MsgBox(DnsMessage(state_.HostNames[index]));
-        return false;
+        RecordCheck(check, HostState::Unresolved, {}, 0, services_.Now());
+        // Said once per cycle, without holding up the cycle: the hosts after it are checked.
+        services_.ShowNotice(DnsMessage(state_.HostNames[index]));
+        return;
     }
     state_.ResolvedIP = ip;
     state_.CurrentHost = state_.ResolvedIP;
-    state_.HostAlive = state_.Pinger->Ping(ip, kPingTimeoutMs, std::string());
-    if (!state_.HostAlive)
-        ReportIfIcmpRefused();
-    return true;
+    state_.HostAlive = alive;
+    const PingOutcome outcome = probe.LastOutcome();
+    const HostState found = alive                                  ? HostState::Answered
+                            : outcome == PingOutcome::NotPermitted ? HostState::NotPermitted
+                                                                   : HostState::NoAnswer;
+    RecordCheck(check, found, ip, probe.RoundTripTime, services_.Now());
+    if (found == HostState::NotPermitted)
+        ReportIcmpRefused();
 }
 
-void CheckCycle::ReportIfIcmpRefused()
+void CheckCycle::ReportIcmpRefused()
 {
-    const HostProbe& probe = *state_.Pinger;
-    const bool refused =
-        probe.Reason == PingIPv4::kReasonOpenFailed && (probe.Status == EPERM || probe.Status == EACCES);
-    if (!refused || icmpRefusalReported_)
+    if (icmpRefusalReported_)
         return;
     icmpRefusalReported_ = true;
-    services_.MsgBox(IcmpNotPermittedMessage());
+    services_.ShowNotice(IcmpNotPermittedMessage());
 }
 
 void CheckCycle::SetStatus(const std::string& caption)

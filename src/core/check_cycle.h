@@ -18,34 +18,36 @@ std::string DnsMessage(const std::string& hostName);
 std::string IcmpNotPermittedMessage();
 
 // Where the check cycle's changes to the board become visible: the window repaints the
-// status line or a host label when told.
+// status line or a host label (its colour and its state in words) when told.
 class BoardSurface {
 public:
     virtual ~BoardSurface() = default;
     virtual void StatusCaptionChanged() = 0;
-    virtual void LabelColorChanged(int index) = 0;
+    virtual void HostChecked(int index) = 0;
 };
 
 // The periodic check: every host in file order is resolved and sent one echo, and its
-// label coloured dark green (answered) or red (not, or its name did not resolve).
+// label coloured dark green (answered) or red (not, or its name did not resolve). Each
+// lookup and echo waits off the window's thread, so the window keeps answering while
+// it does; a failed lookup is reported in a box that does not hold up the cycle.
 class CheckCycle {
 public:
     CheckCycle(FormState& state, FormServices& services, BoardSurface& surface);
 
     // One tick of the check timer: lets pending window events run, then checks all
-    // hosts. A tick that falls due while a cycle is running (inside its event pump or
-    // while a message is open) does nothing.
+    // hosts. A tick that falls due while a cycle is running (while it waits for a probe,
+    // or inside its event pump) does nothing.
     void Timer1_Timer();
     bool Running() const { return running_; }
 
 private:
     void CheckAll();
-    // Probes CurrentHost; false when its name did not resolve.
-    bool CheckHost(int index);
+    // Probes CurrentHost and records what it found for host index.
+    void CheckHost(int index);
     void SetStatus(const std::string& caption);
     // Says once per run why every host is red when the system lets the program send
     // no ICMP at all.
-    void ReportIfIcmpRefused();
+    void ReportIcmpRefused();
 
     FormState& state_;
     FormServices& services_;

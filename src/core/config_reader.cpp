@@ -94,13 +94,14 @@ void AddHost(FormState& state, FormServices& services, ReaderProgress& progress)
 
 }  // namespace
 
-void ReadConfigurationRecords(FormState& state, FormServices& services, const std::vector<std::string>& records)
+void ReadConfiguration(FormState& state, FormServices& services)
 {
     ReaderProgress progress;
-    for (const std::string& record : records) {
+    RecordSplitter splitter;
+    const RecordSplitter::Take take = [&](const std::string& record) {
         state.ConfigLine = record;
         if (record.empty() || record.front() == '#')
-            continue;
+            return;
         state.LineWords = SplitWords(record);
         const std::string& key = state.LineWords[0];
         if (key == "group")
@@ -109,17 +110,14 @@ void ReadConfigurationRecords(FormState& state, FormServices& services, const st
             ApplyInterval(state, services);
         else
             AddHost(state, services, progress);
-    }
-}
-
-void ReadConfiguration(FormState& state, FormServices& services)
-{
-    const std::optional<std::string> text = services.ReadText(state.ConfigPath);
-    if (!text) {
+    };
+    // Each record is taken as soon as it is read: the file is never held whole.
+    const bool read = services.ReadText(state.ConfigPath, [&](std::string_view piece) { splitter.Feed(piece, take); });
+    if (!read) {
         services.MsgBox(UnreadableFileMessage(state.ConfigPath));
         services.End(1);
     }
-    ReadConfigurationRecords(state, services, SplitConfigRecords(*text));
+    splitter.Finish(take);
 }
 
 }  // namespace orvane2

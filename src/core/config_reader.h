@@ -5,7 +5,6 @@
 #include "core/form_state.h"
 
 #include <string>
-#include <vector>
 
 namespace orvane2 {
 
@@ -16,13 +15,10 @@ std::string TooManyHostsMessage();
 std::string TooManyGroupsMessage();
 std::string UnreadableFileMessage(const std::string& path);
 
-// Reads the configuration file at state.ConfigPath record by record: group records
-// create group boxes, host records host labels, interval records set Timer1Interval.
-// A host before any group ends the program with exit code 1, and so does a file that
-// cannot be read.
+// Reads the configuration file at state.ConfigPath record by record, as it comes from
+// the file: group records create group boxes, host records host labels, interval records
+// set Timer1Interval. A host before any group ends the program with exit code 1, and so
+// does a file that cannot be read.
 void ReadConfiguration(FormState& state, FormServices& services);
-
-// The same for text already split into records (used by ReadConfiguration).
-void ReadConfigurationRecords(FormState& state, FormServices& services, const std::vector<std::string>& records);
 
 }  // namespace orvane2

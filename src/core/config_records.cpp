@@ -1,64 +1,100 @@
 // SPDX-License-Identifier: MIT
 #include "core/config_records.h"
 
+#include "core/utf8_text.h"
+
+#include <algorithm>
+
 namespace orvane2 {
 
 namespace {
 
-bool IsLineEnd(char c)
-{
-    return c == '\r' || c == '\n';
-}
+// Every delimiter is ASCII, and no byte of a multi-byte UTF-8 sequence is ASCII, so the
+// text can be cut byte by byte.
+constexpr std::string_view kRecordEnds = ",\r\n";
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
 
-// Consumes the record end at pos (a comma, CR, LF or CR LF); returns the new position.
-std::size_t SkipRecordEnd(std::string_view text, std::size_t pos)
-{
-    if (pos >= text.size())
-        return pos;
-    if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
-        return pos + 2;
-    return pos + 1;
-}
-
-std::size_t FindRecordEnd(std::string_view text, std::size_t pos)
-{
-    while (pos < text.size() && text[pos] != ',' && !IsLineEnd(text[pos]))
-        ++pos;
-    return pos;
-}
-
 }  // namespace
 
-// Every delimiter is ASCII, and no byte of a multi-byte UTF-8 sequence is ASCII, so
-// the text can be split byte by byte.
-std::vector<std::string> SplitConfigRecords(std::string_view text)
+void RecordSplitter::Append(std::string_view text)
 {
-    std::vector<std::string> records;
+    const std::size_t room = kMaxRecordBytes - record_.size();
+    cut_ = cut_ || text.size() > room;
+    record_.append(text.substr(0, room));
+}
+
+void RecordSplitter::Emit(const Take& take)
+{
+    if (cut_)
+        record_.resize(WholeCharacters(record_));
+    take(record_);
+    record_.clear();
+    cut_ = false;
+}
+
+void RecordSplitter::Feed(std::string_view piece, const Take& take)
+{
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        while (pos < text.size() && IsBlank(text[pos]))
-            ++pos;
-        if (pos == text.size())
-            break;  // trailing blanks hold no record
-        if (text[pos] == '"') {
-            const std::size_t close = text.find('"', pos + 1);
-            if (close == std::string_view::npos) {
-                records.emplace_back(text.substr(pos + 1));
+    while (pos < piece.size()) {
+        const char c = piece[pos];
+        switch (mode_) {
+            case Mode::AfterCr:  // CR LF ends one record, not two
+                mode_ = Mode::BeforeRecord;
+                if (c == '\n')
+                    ++pos;
+                break;
+            case Mode::BeforeRecord:
+                if (IsBlank(c)) {
+                    ++pos;
+                } else if (c == '"') {
+                    mode_ = Mode::Quoted;
+                    ++pos;
+                } else {
+                    mode_ = Mode::Plain;  // a record end here ends an empty record
+                }
+                break;
+            case Mode::Plain: {
+                const std::size_t end = std::min(piece.find_first_of(kRecordEnds, pos), piece.size());
+                Append(piece.substr(pos, end - pos));
+                pos = end;
+                if (pos < piece.size()) {
+                    Emit(take);
+                    mode_ = piece[pos++] == '\r' ? Mode::AfterCr : Mode::BeforeRecord;
+                }
                 break;
             }
-            records.emplace_back(text.substr(pos + 1, close - pos - 1));
-            pos = SkipRecordEnd(text, FindRecordEnd(text, close + 1));
-            continue;
+            case Mode::Quoted: {
+                const std::size_t close = std::min(piece.find('"', pos), piece.size());
+                Append(piece.substr(pos, close - pos));
+                pos = close;
+                if (pos < piece.size()) {
+                    Emit(take);
+                    mode_ = Mode::AfterQuote;
+                    ++pos;
+                }
+                break;
+            }
+            case Mode::AfterQuote: {  // text after the closing quote is dropped
+                const std::size_t end = std::min(piece.find_first_of(kRecordEnds, pos), piece.size());
+                pos = end;
+                if (pos < piece.size())
+                    mode_ = piece[pos++] == '\r' ? Mode::AfterCr : Mode::BeforeRecord;
+                break;
+            }
         }
-        const std::size_t end = FindRecordEnd(text, pos);
-        records.emplace_back(text.substr(pos, end - pos));
-        pos = SkipRecordEnd(text, end);
     }
-    return records;
+}
+
+void RecordSplitter::Finish(const Take& take)
+{
+    // Trailing blanks hold no record; an open quote runs to the end of the text.
+    if (mode_ == Mode::Plain || mode_ == Mode::Quoted)
+        Emit(take);
+    mode_ = Mode::BeforeRecord;
 }
 
 std::vector<std::string> SplitWords(std::string_view record)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/form1.h"
 
+#include "core/board_layout.h"
 #include "core/restart.h"
 #include "core/startup.h"
 
@@ -32,7 +33,12 @@ void Form1::Load(const std::string& argumentString, std::function<std::unique_pt
 {
     StartupHooks hooks;
     hooks.createProbe = std::move(createProbe);
-    hooks.placeBoard = [this] { view_.PlaceBoard(state_.board); };
+    hooks.placeBoard = [this] {
+        FitToScreen(state_.board, view_.AvailableHeight());
+        view_.PlaceBoard(state_.board);
+        for (int i = 1; i <= state_.TotalHosts; ++i)
+            DescribeLabel(i);
+    };
     hooks.addIcon = [this] { AddIcon(kTrayToolTip); };
     Form_Load(state_, services_, argumentString, hooks);
     view_.StartTimer(state_.Timer1Interval);
@@ -123,10 +129,16 @@ void Form1::StatusCaptionChanged()
     view_.SetStatusCaption(state_.board.StatusString.caption);
 }
 
-void Form1::LabelColorChanged(int index)
+void Form1::HostChecked(int index)
 {
     if (const std::optional<uint32_t>& color = state_.board.Label1[index].foreColor)
         view_.SetLabelColor(index, *color);
+    DescribeLabel(index);
+}
+
+void Form1::DescribeLabel(int index)
+{
+    view_.SetLabelDescription(index, DescribeHost(state_.HostNames[index], state_.HostChecks[index], services_.Now()));
 }
 
 }  // namespace orvane2

@@ -52,7 +52,9 @@ private:
     void ReportTrappedError(const std::exception& error);
 
     void StatusCaptionChanged() override;
-    void LabelColorChanged(int index) override;
+    void HostChecked(int index) override;
+    // The label's tooltip and screen-reader description: the host's state in words.
+    void DescribeLabel(int index);
 
     FormServices& services_;
     FormView& view_;

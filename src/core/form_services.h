@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <functional>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane2 {
@@ -27,17 +28,27 @@ public:
 
     // Modal message box; an empty title shows kProgramTitle.
     virtual void MsgBox(const std::string& prompt, int style = vbOKOnly, const std::string& title = {}) = 0;
+    // A message box (OK button, kProgramTitle) that does not wait: the caller goes on
+    // while it is open. While a box with the same text is still open, none is added.
+    virtual void ShowNotice(const std::string& prompt) = 0;
     // Handles all pending window events once, then returns.
     virtual void DoEvents() = 0;
+    // Runs work on a thread of its own and keeps handling the window's events (painting,
+    // clicks, the menu, timer ticks, the close box) until work has returned, then raises
+    // again whatever work threw. A step that may block for long (a name lookup, an echo)
+    // goes through here, so that the window never stops answering; work touches nothing
+    // of the window's.
+    virtual void AwaitOffThread(const std::function<void()>& work) = 0;
     // True when an ordinary file of that name exists.
     virtual bool FileExists(const std::string& path) = 0;
     // Deletes the named file; true when it is gone afterwards.
     virtual bool Kill(const std::string& path) = 0;
-    // The whole content of a text file as UTF-8, or nothing when it cannot be opened
-    // or read. The bytes are taken as UTF-8 when they are valid UTF-8 and as
-    // Windows-1251 (the Cyrillic code page of older Russian desktops) otherwise; a
-    // leading byte-order mark is dropped.
-    virtual std::optional<std::string> ReadText(const std::string& path) = 0;
+    // Reads a text file piece by piece, never holding it whole: every piece goes to take,
+    // in order, as UTF-8 (a character never straddles two pieces). The bytes are taken as
+    // UTF-8 when the whole file is valid UTF-8, else as Windows-1251 (the Cyrillic code
+    // page of older Russian desktops); a leading byte-order mark is dropped. False when
+    // the file cannot be opened or read to its end.
+    virtual bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) = 0;
     // Appends each line followed by CR LF, creating the file when it is missing.
     virtual bool AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
     // Starts a program with its arguments in the current directory, without waiting
@@ -45,6 +56,8 @@ public:
     virtual bool Launch(const std::string& program, const std::vector<std::string>& arguments) = 0;
     // The full path of this program's own executable.
     virtual std::string ExecutablePath() = 0;
+    // The time of day now; when a host's state changed is taken from here.
+    virtual std::chrono::system_clock::time_point Now() { return std::chrono::system_clock::now(); }
     // Unloads the window (running the handler given to SetUnloadHandler) and ends the
     // process at once with the exit code.
     [[noreturn]] virtual void End(int exitCode) = 0;

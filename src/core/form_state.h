@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/board.h"
+#include "core/host_check.h"
 #include "probe/host_probe.h"
 
 #include <array>
@@ -30,6 +31,7 @@ struct FormState {
     std::string ResolvedIP;
     std::string CurrentHost;
     bool HostAlive = false;
+    std::array<HostCheck, kMaxHosts + 1> HostChecks;  // what each host's last check found; index 0 unused
 
     Board board;
     int Timer1Interval = kDesignTimerInterval;  // milliseconds

@@ -44,12 +44,20 @@ class FormView {
 public:
     virtual ~FormView() = default;
 
+    // The outer height, in twips, that a window may take on the screen it will show on
+    // (the screen's area less the desktop's panels); nothing when not known.
+    virtual std::optional<int> AvailableHeight() const = 0;
     // Creates the widgets of the board's group boxes and host labels (elements 1 and
     // up; element 0 of each array is the hidden template), moves the status line, and
-    // fits the window's outer height to board.WindowHeight. Positions are in twips.
+    // fits the window's outer height to board.WindowHeight. Positions are in twips. With
+    // board.Viewport set, the boxes and labels lie in a vertically scrolling area of
+    // that size at the top of the window, which keeps them at their places on the board.
     virtual void PlaceBoard(const Board& board) = 0;
     // Host label index (1 and up) takes the colour 0x00BBGGRR.
     virtual void SetLabelColor(int index, std::uint32_t bgr) = 0;
+    // Host label index (1 and up) tells its state in words, one fact a line: as the
+    // label's tooltip and as its description to screen readers.
+    virtual void SetLabelDescription(int index, const std::string& text) = 0;
     virtual void SetStatusCaption(const std::string& caption) = 0;
 
     virtual WindowShowState ShowState() const = 0;

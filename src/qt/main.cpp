@@ -6,6 +6,8 @@
 #include "qt/qt_form_view.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -20,6 +22,13 @@ int main(int argc, char** argv)
     // The window hides to the tray and message boxes may outlive it on screen: the
     // program ends only through its own exit paths.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Names the tray item, and matches the window and the item to the menu entry.
+    QApplication::setApplicationName(QString::fromUtf8(kProgramTitle));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvane2"));
+    // The program speaks Russian whatever the locale, and so do Qt's own dialogs and buttons.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     QtFormServices services;
     QtFormView view;

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "qt/qt_form_services.h"
 
+#include "core/utf8_text.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringConverter>
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <thread>
 
 namespace orvane2 {
 
@@ -20,21 +27,48 @@ QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
-}  // namespace
+constexpr qint64 kPieceBytes = qint64{1} << 20;
 
-std::string DecodeConfigBytes(const QByteArray& bytes)
+// Hands the file to take from its start, past a UTF-8 byte-order mark, a piece at a
+// time, until its end or until take says stop; false when a read fails.
+bool ReadPieces(QFile& file, const std::function<bool(QByteArrayView)>& take)
 {
-    QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8.decode(view);
-    if (!utf8.hasError())
-        return decoded.toStdString();
-    QStringDecoder cp1251("windows-1251");
-    // Without the code page in this Qt build, keep the bytes one to one rather than fail.
-    return (cp1251.isValid() ? QString(cp1251.decode(view)) : QString::fromLatin1(view)).toStdString();
+    if (!file.seek(0))
+        return false;
+    for (bool first = true;; first = false) {
+        const QByteArray piece = file.read(kPieceBytes);
+        if (piece.isEmpty())
+            return file.error() == QFileDevice::NoError;
+        QByteArrayView view(piece);
+        if (first && view.startsWith("\xEF\xBB\xBF"))
+            view = view.sliced(3);
+        if (!take(view))
+            return true;
+    }
 }
+
+// Hands take the pieces of UTF-8 text cut at whole characters, the cut-off end of each
+// carried into the next; what is left at the end is returned.
+class WholeCharacterPieces {
+public:
+    explicit WholeCharacterPieces(std::function<bool(std::string_view)> take) : take_(std::move(take)) {}
+    bool operator()(QByteArrayView piece)
+    {
+        carried_.append(piece);
+        const std::string_view text(carried_.constData(), static_cast<std::size_t>(carried_.size()));
+        const std::size_t whole = WholeCharacters(text);
+        const bool more = take_(text.substr(0, whole));
+        carried_.remove(0, static_cast<qsizetype>(whole));
+        return more;
+    }
+    const QByteArray& Left() const { return carried_; }
+
+private:
+    std::function<bool(std::string_view)> take_;
+    QByteArray carried_;
+};
+
+}  // namespace
 
 void QtFormServices::MsgBox(const std::string& prompt, int style, const std::string& title)
 {
@@ -43,9 +77,49 @@ void QtFormServices::MsgBox(const std::string& prompt, int style, const std::str
     box.exec();
 }
 
+void QtFormServices::ShowNotice(const std::string& prompt)
+{
+    QPointer<QMessageBox>& box = notices_[prompt];
+    if (box && box->isVisible())
+        return;
+    box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(kProgramTitle), Q(prompt), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();  // not exec(): nobody waits for it
+}
+
+int QtFormServices::OpenNotices() const
+{
+    return static_cast<int>(std::count_if(notices_.begin(), notices_.end(), [](const auto& notice) {
+        return notice.second && notice.second->isVisible();
+    }));
+}
+
 void QtFormServices::DoEvents()
 {
     QCoreApplication::processEvents();
+}
+
+void QtFormServices::AwaitOffThread(const std::function<void()>& work)
+{
+    QEventLoop loop;
+    std::atomic<bool> done = false;
+    std::exception_ptr error;
+    // The worker's last act is to stop the loop. It is joined before the loop goes: a
+    // loop that returned for any other reason is simply run again.
+    std::jthread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        done = true;
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    while (!done)
+        loop.exec();
+    worker.join();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 bool QtFormServices::FileExists(const std::string& path)
@@ -59,15 +133,35 @@ bool QtFormServices::Kill(const std::string& path)
     return !QFileInfo::exists(Q(path));
 }
 
-std::optional<std::string> QtFormServices::ReadText(const std::string& path)
+bool QtFormServices::ReadText(const std::string& path, const std::function<void(std::string_view)>& take)
 {
     QFile file(Q(path));
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return DecodeConfigBytes(bytes);
+        return false;
+    // First the whole file is checked for UTF-8, up to its first fault; then it is read
+    // again and handed over, as it is or decoded from Windows-1251.
+    bool utf8 = true;
+    WholeCharacterPieces check([&](std::string_view text) {
+        utf8 = QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+        return utf8;
+    });
+    if (!ReadPieces(file, std::ref(check)))
+        return false;
+    if (utf8 && check.Left().isEmpty()) {
+        WholeCharacterPieces pieces([&](std::string_view text) {
+            take(text);
+            return true;
+        });
+        return ReadPieces(file, std::ref(pieces));
+    }
+    QStringDecoder cp1251("windows-1251");
+    return ReadPieces(file, [&](QByteArrayView piece) {
+        // Without the code page in this Qt build, keep the bytes one to one rather than fail.
+        const QByteArray text =
+            (cp1251.isValid() ? QString(cp1251.decode(piece)) : QString::fromLatin1(piece)).toUtf8();
+        take(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+        return true;
+    });
 }
 
 bool QtFormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)

@@ -5,8 +5,13 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMoveEvent>
+#include <QScreen>
+#include <QScrollBar>
 
 namespace orvane2 {
 
@@ -31,6 +36,16 @@ Widget* Make(const Model& model, QWidget* parent)
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setVisible(model.visible);
     return widget;
+}
+
+// Qt uses a StatusNotifierItem when a watcher is on the session bus, and XEmbed (X11
+// only) otherwise; on Wayland there is no XEmbed.
+bool StatusNotifierHostPresent()
+{
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        return true;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 int TrayCode(QSystemTrayIcon::ActivationReason reason)
@@ -59,11 +74,13 @@ QtFormView::QtFormView()
     resize(layout::ToPixels(layout::kClientWidth), layout::ToPixels(layout::kClientHeight));
     client_ = new QWidget(this);
     client_->resize(size());
+    board_ = new QWidget(client_);
+    board_->resize(size());
 
     // The hidden templates stay element 0 of their arrays for the whole run.
     const Board initial;
-    frames_.push_back(Make<QGroupBox>(initial.Frame1[0], client_));
-    labels_.push_back(Make<QLabel>(initial.Label1[0], client_));
+    frames_.push_back(Make<QGroupBox>(initial.Frame1[0], board_));
+    labels_.push_back(Make<QLabel>(initial.Label1[0], board_));
     status_ = Make<QLabel>(initial.StatusString, client_);
 
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
@@ -71,16 +88,24 @@ QtFormView::QtFormView()
 
 QtFormView::~QtFormView() = default;
 
+std::optional<int> QtFormView::AvailableHeight() const
+{
+    // Logical pixels are 96 to the inch: 15 twips each.
+    return screen()->availableGeometry().height() * layout::kTwipsPerPixel;
+}
+
 void QtFormView::PlaceBoard(const Board& board)
 {
     for (std::size_t g = frames_.size(); g < board.Frame1.size(); ++g)
-        frames_.push_back(Make<QGroupBox>(board.Frame1[g], client_));
+        frames_.push_back(Make<QGroupBox>(board.Frame1[g], board_));
     for (std::size_t i = labels_.size(); i < board.Label1.size(); ++i) {
         const HostLabel& model = board.Label1[i];
-        QWidget* container = model.container > 0 ? frames_.at(model.container) : client_;
+        QWidget* container = model.container > 0 ? frames_.at(model.container) : board_;
         labels_.push_back(Make<QLabel>(model, container));
     }
     status_->setGeometry(ToPixels(board.StatusString.rect));
+    if (board.Viewport)
+        ShowInScroller(*board.Viewport);
     if (board.WindowHeight)
         outerHeight_ = layout::ToPixels(*board.WindowHeight);
     FitOuterHeight();
@@ -98,8 +123,35 @@ void QtFormView::FitOuterHeight()
     if (decoration == fittedDecoration_)
         return;
     fittedDecoration_ = decoration;
-    resize(width(), *outerHeight_ + menuHeight - decoration);
+    // A window as tall as the screen allows gives a menu bar room from its viewport.
+    const int grow = scroller_ ? 0 : menuHeight;
+    resize(width(), *outerHeight_ + grow - decoration);
     client_->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    if (!scroller_) {
+        board_->resize(client_->size());
+        return;
+    }
+    scroller_->resize(width(), scrollerHeight_ - menuHeight);
+    status_->move(status_->x(), statusTop_ - menuHeight);
+}
+
+// The board scrolls vertically above the status line; the window grows by the scroll
+// bar's width so that the bar covers no box.
+void QtFormView::ShowInScroller(const ScrollViewport& viewport)
+{
+    scroller_ = new QScrollArea(client_);
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setFocusPolicy(Qt::NoFocus);
+    scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    board_->setFixedSize(width(), layout::ToPixels(viewport.contentHeight));
+    scroller_->setWidget(board_);
+    const int bar = scroller_->verticalScrollBar()->sizeHint().width();
+    resize(width() + bar, height());
+    scrollerHeight_ = layout::ToPixels(viewport.height);
+    statusTop_ = status_->y();
+    scroller_->setGeometry(0, 0, width(), scrollerHeight_);
+    scroller_->show();
 }
 
 void QtFormView::moveEvent(QMoveEvent* event)
@@ -121,6 +173,13 @@ void QtFormView::SetLabelColor(int index, std::uint32_t bgr)
     palette.setColor(QPalette::WindowText, QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                                                   static_cast<int>((bgr >> 16) & 0xFF)));
     label->setPalette(palette);
+}
+
+void QtFormView::SetLabelDescription(int index, const std::string& text)
+{
+    QLabel* label = labels_.at(index);
+    label->setToolTip(Q(text));
+    label->setAccessibleDescription(Q(text));
 }
 
 void QtFormView::SetStatusCaption(const std::string& caption)
@@ -172,8 +231,12 @@ QMenu& QtFormView::Menu()
 
 void QtFormView::OpenPopupMenu()
 {
-    // The menu opens with its right edge at the pointer.
-    Menu().exec(QCursor::pos() - QPoint(Menu().sizeHint().width(), 0));
+    // A tray host that draws the exported menu has shown it already.
+    if (menuExported_)
+        return;
+    // The menu opens with its right edge at the pointer, and nothing waits for it: the
+    // chosen command comes back through the menu's own signal.
+    Menu().popup(QCursor::pos() - QPoint(Menu().sizeHint().width(), 0));
 }
 
 void QtFormView::ShowMenuBar()
@@ -208,6 +271,12 @@ bool QtFormView::AddTrayIcon(const std::string& toolTip)
         return false;
     tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
     tray_->setToolTip(Q(toolTip));
+    // A StatusNotifierItem host (KDE Plasma, waybar, GNOME's AppIndicator extension)
+    // draws the item's menu itself, at the icon and in the desktop's style, when the
+    // item exports one; an XEmbed tray leaves the menu to the program.
+    menuExported_ = StatusNotifierHostPresent();
+    if (menuExported_)
+        tray_->setContextMenu(&Menu());
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { form_->TrayNotification(TrayCode(reason)); });
     tray_->show();

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -28,8 +29,10 @@ public:
     // The behaviour this window reports to; set once, before loading.
     void Bind(Form1& form) { form_ = &form; }
 
+    std::optional<int> AvailableHeight() const override;
     void PlaceBoard(const Board& board) override;
     void SetLabelColor(int index, std::uint32_t bgr) override;
+    void SetLabelDescription(int index, const std::string& text) override;
     void SetStatusCaption(const std::string& caption) override;
     WindowShowState ShowState() const override;
     void Restore() override;
@@ -49,6 +52,7 @@ public:
     int LabelCount() const { return static_cast<int>(labels_.size()); }
     QLabel* StatusString() const { return status_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    QScrollArea* BoardScroller() const { return scroller_; }
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -57,9 +61,13 @@ protected:
 private:
     QMenu& Menu();
     void FitOuterHeight();
+    void ShowInScroller(const ScrollViewport& viewport);
 
     Form1* form_ = nullptr;
-    QWidget* client_ = nullptr;  // holds the board; moves down when a menu bar is shown
+    QWidget* client_ = nullptr;        // holds the board and the status line; moves down when a menu bar is shown
+    QWidget* board_ = nullptr;         // the boxes and labels, at their places on the board
+    QScrollArea* scroller_ = nullptr;  // only for a board taller than the screen
+    int scrollerHeight_ = 0, statusTop_ = 0;  // pixels, as placed without a menu bar
     QLabel* status_ = nullptr;
     std::vector<QGroupBox*> frames_;
     std::vector<QLabel*> labels_;
@@ -67,6 +75,7 @@ private:
     QMenu* menu = nullptr;  // made when first opened: most runs never open it
     QMenuBar* menuBar_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    bool menuExported_ = false;       // the tray host draws the icon's menu itself
     std::optional<int> outerHeight_;  // pixels, once the board is placed
     int fittedDecoration_ = -1;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <set>
@@ -36,14 +37,32 @@ public:
         messages.push_back({prompt, style, title.empty() ? kProgramTitle : title});
         Log("MsgBox", onMsgBox);
     }
+    void ShowNotice(const std::string& prompt) override
+    {
+        if (openNotices.insert(prompt).second)
+            notices.push_back(prompt), Log("Notice");
+    }
     void DoEvents() override { Log("DoEvents", onDoEvents); }
+    // The work runs here and now; onAwait stands for the window's events that come while
+    // it waits, before its results are taken.
+    void AwaitOffThread(const std::function<void()>& work) override
+    {
+        awaiting = true;
+        work();
+        awaiting = false;
+        Log("Await", onAwait);
+    }
     bool FileExists(const std::string& path) override { return files.count(path) > 0; }
     bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
-    std::optional<std::string> ReadText(const std::string& path) override
+    // Hands the file over in pieces of pieceSize bytes.
+    bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override
     {
         if (unreadable.count(path) || !files.count(path))
-            return std::nullopt;
-        return files.at(path);
+            return false;
+        const std::string_view text = files.at(path);
+        for (std::size_t at = 0; at < text.size(); at += pieceSize)
+            take(text.substr(at, pieceSize));
+        return true;
     }
     bool AppendLines(const std::string& path, const Strings& lines) override
     {
@@ -57,6 +76,7 @@ public:
         return Log("Launch " + program), true;
     }
     std::string ExecutablePath() override { return "/opt/orvane2"; }
+    std::chrono::system_clock::time_point Now() override { return now; }
     [[noreturn]] void End(int exitCode) override
     {
         RunUnloadHandler();
@@ -73,13 +93,18 @@ public:
 
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
+    std::size_t pieceSize = 5;
     std::vector<Message> messages;
+    Strings notices;                    // every box that did not wait, in order
+    std::set<std::string> openNotices;  // those still open: clear() closes them
     std::vector<Strings> launches;
     Strings log;
-    std::function<void()> onMsgBox, onDoEvents;
+    std::function<void()> onMsgBox, onDoEvents, onAwait;
+    bool awaiting = false;
+    std::chrono::system_clock::time_point now = std::chrono::system_clock::from_time_t(1'800'000'000);
 
 private:
-    void Log(std::string step, const std::function<void()>& then = {})
+    void Log(std::string step, std::function<void()> then = {})  // a copy: the handler may reset itself
     {
         log.push_back(std::move(step));
         if (then)
@@ -92,8 +117,10 @@ class FakeView final : public FormView {
 public:
     explicit FakeView(Strings& log) : log_(log) {}
 
+    std::optional<int> AvailableHeight() const override { return available; }
     void PlaceBoard(const Board& board) override { placed = board, log_.push_back("PlaceBoard"); }
     void SetLabelColor(int index, std::uint32_t bgr) override { colors[index] = bgr; }
+    void SetLabelDescription(int index, const std::string& text) override { descriptions[index] = text; }
     void SetStatusCaption(const std::string& caption) override { log_.push_back("Status " + caption); }
     WindowShowState ShowState() const override { return state; }
     void Restore() override { state = WindowShowState::Normal, log_.push_back("Restore"); }
@@ -116,37 +143,49 @@ public:
     std::optional<std::string> chosen;
     OpenFileRequest asked;
     Board placed;
+    std::optional<int> available;
     std::map<int, std::uint32_t> colors;
+    std::map<int, std::string> descriptions;
 
 private:
     Strings& log_;
 };
 
-// Names in `addresses` resolve; addresses in `alive` answer. Every call is logged.
+// Names in `addresses` resolve; addresses in `alive` answer, after roundTrip ms. Every
+// call is logged, marked when it would block the window's thread (offThread false).
 class FakeProbe final : public HostProbe {
 public:
     int32_t Resolve(const std::string& NameOrIP, std::string& IP) override
     {
-        calls.push_back("Resolve " + NameOrIP);
+        Log("Resolve " + NameOrIP);
         const auto found = addresses.find(NameOrIP);
         return found == addresses.end() ? 11001 : (IP = found->second, 0);
     }
     bool Ping(const std::string& IP, int32_t TimeoutMS, const std::string& Data) override
     {
-        calls.push_back("Ping " + IP + " " + std::to_string(TimeoutMS) + " [" + Data + "]");
-        if (onPing)
-            onPing();
-        if (alive.count(IP))
+        Log("Ping " + IP + " " + std::to_string(TimeoutMS) + " [" + Data + "]");
+        if (alive.count(IP)) {
+            RoundTripTime = roundTrip;
+            lastOutcome_ = PingOutcome::Answered;
             return true;
-        Reason = failReason, Status = failStatus;
+        }
+        Reason = 3, Status = 11010;  // request timed out
+        lastOutcome_ = failure;
         return false;
     }
 
     std::map<std::string, std::string> addresses;
     std::set<std::string> alive;
+    int32_t roundTrip = 0;
+    PingOutcome failure = PingOutcome::NoAnswer;
     Strings calls;
-    int32_t failReason = 3, failStatus = 11010;  // a silent host: request timed out
-    std::function<void()> onPing;
+    const bool* offThread = nullptr;
+
+private:
+    void Log(const std::string& call)
+    {
+        calls.push_back(offThread && !*offThread ? call + " ON THE WINDOW'S THREAD" : call);
+    }
 };
 
 }  // namespace orvane2::testing

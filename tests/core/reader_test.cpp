@@ -9,9 +9,9 @@
 namespace orvane2 {
 namespace {
 
-using testing::Strings;
 using testing::FakeServices;
 using testing::ProgramEnded;
+using testing::Strings;
 
 struct Loaded {
     FormState state;
@@ -33,7 +33,19 @@ std::unique_ptr<Loaded> Read(const std::string& file)
     return loaded;
 }
 
-TEST(Records, SplitLikeFreeFormatInput)
+// The records of text cut into pieces of the given size.
+Strings Split(std::string_view text, std::size_t piece)
+{
+    RecordSplitter splitter;
+    Strings records;
+    const RecordSplitter::Take take = [&](const std::string& record) { records.push_back(record); };
+    for (std::size_t at = 0; at < text.size(); at += piece)
+        splitter.Feed(text.substr(at, piece), take);
+    splitter.Finish(take);
+    return records;
+}
+
+TEST(Records, SplitLikeFreeFormatInputWhateverThePieces)
 {
     const std::vector<std::pair<std::string, Strings>> cases = {
         {"a b\nc d\n", {"a b", "c d"}},
@@ -47,13 +59,27 @@ TEST(Records, SplitLikeFreeFormatInput)
         {"\"group A, B\"\nh", {"group A, B", "h"}},
         {"\"a\nb\"\nc", {"a\nb", "c"}},
         {"\"a\" junk,b", {"a", "b"}},
+        {"\"a\"\r\n\r\nb", {"a", "", "b"}},
         {"\"a, b\nc", {"a, b\nc"}},
         {"a\"b,c", {"a\"b", "c"}},
+        {",\n,", {"", "", ""}},
         {"   \t ", {}},
         {"", {}},
     };
     for (const auto& [text, records] : cases)
-        EXPECT_EQ(SplitConfigRecords(text), records) << text;
+        for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, text.size() + 1})
+            EXPECT_EQ(Split(text, piece), records) << text << " in pieces of " << piece;
+    // An endless line is kept up to the limit, in whole characters, and the next line is read.
+    const std::string longLine = "x" + std::string(RecordSplitter::kMaxRecordBytes, 'y') + "\nz";
+    std::string wide = "x", wider = "x";
+    while (wide.size() + 2 <= RecordSplitter::kMaxRecordBytes)
+        wide += "Ж";
+    while (wider.size() <= 2 * RecordSplitter::kMaxRecordBytes)
+        wider += "Ж";
+    for (std::size_t piece : {std::size_t{7}, std::size_t{4096}}) {
+        EXPECT_EQ(Split(longLine, piece), (Strings{"x" + std::string(RecordSplitter::kMaxRecordBytes - 1, 'y'), "z"}));
+        EXPECT_EQ(Split(wider + "\n", piece), Strings{wide}) << "no character cut in two";
+    }
 }
 
 struct BoardCase {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <cerrno>
+#include <ctime>
 
 namespace orvane2 {
 namespace {
@@ -39,6 +39,7 @@ struct Desk {
         Trap([&] {
             form.Load(arguments, [this] {
                 auto owned = std::make_unique<FakeProbe>();
+                owned->offThread = &services.awaiting;
                 probe = owned.get();
                 return owned;
             });
@@ -172,68 +173,174 @@ TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
               (Strings{"Kill restart.bat", "Append restart.bat", "Launch /opt/orvane2", "RemoveTray", "End 0"}));
 }
 
-TEST_F(Window, CycleChecksHostsInFileOrderAndColoursThem)
+TEST_F(Window, TallBoardsScrollInAWindowAsTallAsTheScreen)
+{
+    const std::string file = "checkinterval 5\ngroup G\na\nb\nc\n";  // window 2445 twips high
+    struct Case {
+        std::optional<int> available;
+        int window, status;
+        std::optional<std::pair<int, int>> viewport;  // height, content height
+    };
+    for (const Case& c : {Case{std::nullopt, 2445, 1445, {}}, Case{2445, 2445, 1445, {}},
+                          Case{2000, 2000, 1000, {{900, 1365}}}, Case{100, 1695, 695, {{595, 1365}}}}) {
+        Desk desk;
+        desk.view.available = c.available;
+        desk.Load(file);
+        const Board& b = desk.view.placed;
+        EXPECT_EQ(b.WindowHeight, c.window);
+        EXPECT_EQ(b.StatusString.rect.top, c.status);
+        EXPECT_EQ(b.Viewport.has_value(), c.viewport.has_value());
+        if (b.Viewport && c.viewport) {
+            EXPECT_EQ(std::make_pair(b.Viewport->height, b.Viewport->contentHeight), *c.viewport);
+        }
+        EXPECT_EQ(b.Label1[3].rect.top, 750);  // the board itself is as ever
+    }
+}
+
+TEST_F(Window, CycleChecksHostsInFileOrderOffTheWindowsThreadAndColoursThem)
 {
     Load("checkinterval 5\ngroup G\nup a\n  down b\nnowhere c\n10.0.0.9 d\n");
     probe->addresses = {{"up", "10.0.0.1"}, {"down", "10.0.0.2"}, {"10.0.0.9", "10.0.0.9"}};
     probe->alive = {"10.0.0.1", "10.0.0.9"};
-    probe->onPing = [&] { services.log.push_back("ping"); };
     form.Timer1_Timer();
     EXPECT_EQ(probe->calls, (Strings{"Resolve up", "Ping 10.0.0.1 1000 []", "Resolve down", "Ping 10.0.0.2 1000 []",
                                      "Resolve nowhere", "Resolve 10.0.0.9", "Ping 10.0.0.9 1000 []"}));
     EXPECT_EQ(view.colors, (std::map<int, std::uint32_t>{{1, 0x008000}, {2, 0x0000FF}, {3, 0x0000FF}, {4, 0x008000}}));
-    EXPECT_EQ(services.Prompts(), Strings{"Что-то не так. Проверьте свой DNS. nowhere не резолвится"});
+    // The unresolved name is told in a box that holds up nothing: the cycle went on past it.
+    const std::string dns = "Что-то не так. Проверьте свой DNS. nowhere не резолвится";
+    EXPECT_EQ(services.notices, Strings{dns});
+    EXPECT_TRUE(services.messages.empty());
     // The status line is painted (the events run) before the first probe, and cleared after the last.
     const auto status = std::find(services.log.begin(), services.log.end(), "Status Перепроверяем...");
-    const auto firstPing = std::find(services.log.begin(), services.log.end(), "ping");
-    ASSERT_LT(status, firstPing);
-    EXPECT_NE(std::find(status, firstPing, "DoEvents"), firstPing);
+    const auto firstProbe = std::find(services.log.begin(), services.log.end(), "Await");
+    ASSERT_LT(status, firstProbe);
+    EXPECT_NE(std::find(status, firstProbe, "DoEvents"), firstProbe);
     EXPECT_EQ(services.log.back(), "Status ");
-    // A host that stops answering turns red on the next cycle.
+    // A host that stops answering turns red on the next cycle; the box still open is not
+    // shown again, but once closed it is.
     probe->alive.clear();
     form.Timer1_Timer();
     EXPECT_EQ(view.colors[1], 0x0000FFu);
+    EXPECT_EQ(services.notices.size(), 1u);
+    services.openNotices.clear();
+    form.Timer1_Timer();
+    EXPECT_EQ(services.notices, Strings(2, dns));
     EXPECT_EQ(form.State().TotalHosts, 4);
 }
 
-TEST_F(Window, ATickDuringARunningCycleStartsNoSecondCycle)
-{
-    Load("checkinterval 5\ngroup G\na\nb\n");
-    probe->addresses = {{"b", "10.0.0.2"}};
-    // The timer falls due again while the DNS message for "a" is open, and in each event pump.
-    services.onMsgBox = [&] {
-        EXPECT_TRUE(form.CycleRunning());
-        form.Timer1_Timer();
-    };
-    services.onDoEvents = [&] { form.Timer1_Timer(); };
-    form.Timer1_Timer();
-    EXPECT_EQ(probe->calls, (Strings{"Resolve a", "Resolve b", "Ping 10.0.0.2 1000 []"}));
-    EXPECT_FALSE(form.CycleRunning());
-    services.onMsgBox = services.onDoEvents = nullptr;
-    form.Timer1_Timer();
-    EXPECT_EQ(probe->calls.size(), 6u);
-}
-
-TEST_F(Window, RefusedIcmpIsExplainedOncePerRun)
+// Whatever the window handles while a probe waits runs at once, and the cycle either
+// goes on intact or the program ends there.
+TEST(Reentrancy, EventsDuringAProbe)
 {
     struct Case {
-        int32_t reason, status;
-        bool explained;
+        const char* name;
+        std::function<void(Desk&)> event;
+        std::optional<int> endedWith;
+        Strings log;  // what the event did
     };
-    for (const Case& c : {Case{2, EPERM, true}, Case{2, EACCES, true}, Case{2, EMFILE, false}, Case{3, 11010, false},
-                          Case{4, EPERM, false}}) {
-        Desk run;
-        run.Load("checkinterval 5\ngroup G\n127.0.0.1\n127.0.0.2\n");
-        run.probe->addresses = {{"127.0.0.1", "127.0.0.1"}, {"127.0.0.2", "127.0.0.2"}};
-        run.probe->failReason = c.reason;
-        run.probe->failStatus = c.status;
-        run.form.Timer1_Timer();
-        run.form.Timer1_Timer();
-        const Strings expected = c.explained ? Strings{IcmpNotPermittedMessage()} : Strings{};
-        EXPECT_EQ(run.services.Prompts(), expected) << c.reason << " " << c.status;
-        EXPECT_EQ(run.view.colors[2], kDeadColor);
-        EXPECT_EQ(run.probe->calls.size(), 8u);
+    const std::vector<Case> cases = {
+        {"left click", [](Desk& d) { d.form.TrayNotification(kLeftButtonUp); }, {}, {"HideMinimized"}},
+        {"right click", [](Desk& d) { d.form.TrayNotification(kRightButtonUp); }, {}, {"Popup"}},
+        {"menu show/hide", [](Desk& d) { d.form.showhide_Click(); }, {}, {"HideMinimized"}},
+        {"timer tick", [](Desk& d) { d.form.Timer1_Timer(); }, {}, {}},
+        {"message box",
+         [](Desk& d) {
+             d.view.failPopup = true;
+             d.form.TrayNotification(kRightButtonUp);
+         },
+         {},
+         {"Popup", "MsgBox"}},
+        {"switch cancelled", [](Desk& d) { d.form.changeconfig_Click(); }, {}, {}},
+        {"configuration switch",
+         [](Desk& d) {
+             d.view.chosen = "/srv/b.cfg";
+             d.form.changeconfig_Click();
+         },
+         0,
+         {"Append restart.bat", "Launch /opt/orvane2", "RemoveTray", "End 0"}},
+        {"exit", [](Desk& d) { d.form.exit_Click(); }, 0, {"RemoveTray", "End 0"}},
+        {"close box", [](Desk& d) { d.form.Form_Close(); }, 0, {"RemoveTray", "End 0"}},
+    };
+    for (const Case& c : cases) {
+        Desk d;
+        d.Load("checkinterval 5\ngroup G\n127.0.0.1 a\n127.0.0.2 b\n127.0.0.3 c\n");
+        d.probe->addresses = {{"127.0.0.1", "127.0.0.1"}, {"127.0.0.2", "127.0.0.2"}, {"127.0.0.3", "127.0.0.3"}};
+        d.probe->alive = {"127.0.0.1", "127.0.0.3"};
+        Strings during;
+        d.services.onAwait = [&] {
+            d.services.onAwait = nullptr;  // once, while the first host's probe waits
+            const std::size_t before = d.services.log.size();
+            d.Trap([&] { c.event(d); });
+            during.assign(d.services.log.begin() + static_cast<std::ptrdiff_t>(before), d.services.log.end());
+            if (d.endedWith)
+                throw ProgramEnded(*d.endedWith);
+        };
+        d.Trap([&] { d.form.Timer1_Timer(); });
+        EXPECT_EQ(d.endedWith, c.endedWith) << c.name;
+        EXPECT_EQ(during, c.log) << c.name;
+        EXPECT_FALSE(d.form.CycleRunning()) << c.name;
+        if (c.endedWith) {
+            EXPECT_EQ(d.probe->calls.size(), 2u) << c.name << ": nothing probed after the end";
+            EXPECT_TRUE(d.view.colors.empty()) << c.name;
+            continue;
+        }
+        // One cycle, whole and in order, however the events went.
+        EXPECT_EQ(d.probe->calls.size(), 6u) << c.name;
+        EXPECT_EQ(d.view.colors, (std::map<int, std::uint32_t>{{1, kAliveColor}, {2, kDeadColor}, {3, kAliveColor}}))
+            << c.name;
+        EXPECT_EQ(d.services.log.back(), "Status ") << c.name;
     }
+}
+
+// Each label says in words what its host's last check found, and since when: the time
+// moves only when the state changes.
+TEST_F(Window, LabelsTellTheLastCheckInWords)
+{
+    Load("checkinterval 5\ngroup G\n10.0.0.1 a\nname.lan b\n");
+    EXPECT_EQ(view.descriptions,
+              (std::map<int, std::string>{{1, "10.0.0.1\nещё не проверялся"}, {2, "name.lan\nещё не проверялся"}}));
+    std::tm start{};
+    start.tm_year = 2026 - 1900, start.tm_mon = 11, start.tm_mday = 7, start.tm_hour = 14, start.tm_min = 2,
+    start.tm_sec = 31, start.tm_isdst = -1;
+    services.now = std::chrono::system_clock::from_time_t(std::mktime(&start));
+    struct Step {
+        std::chrono::minutes later;
+        bool host1Answers, nameResolves;
+        PingOutcome failure;
+        int roundTrip;
+        HostState state1;
+        std::string text1, text2;
+    };
+    using namespace std::chrono_literals;
+    const std::vector<Step> steps = {
+        {0min, true, false, PingOutcome::NoAnswer, 0, HostState::Answered, "10.0.0.1\nотвечает, <1 мс\nс 14:02:31",
+         "name.lan\nимя не резолвится\nс 14:02:31"},
+        {1min, true, true, PingOutcome::NoAnswer, 12, HostState::Answered, "10.0.0.1\nотвечает, 12 мс\nс 14:02:31",
+         "name.lan\n10.0.0.2\nне отвечает\nс 14:03:31"},
+        {1min, false, true, PingOutcome::NoAnswer, 0, HostState::NoAnswer, "10.0.0.1\nне отвечает\nс 14:04:31",
+         "name.lan\n10.0.0.2\nне отвечает\nс 14:03:31"},
+        {1min, false, true, PingOutcome::NotPermitted, 0, HostState::NotPermitted,
+         "10.0.0.1\nнет права отправлять ICMP\nс 14:05:31",
+         "name.lan\n10.0.0.2\nнет права отправлять ICMP\nс 14:05:31"},
+        {24h, false, true, PingOutcome::NotPermitted, 0, HostState::NotPermitted,
+         "10.0.0.1\nнет права отправлять ICMP\nс 07.12.2026 14:05:31",
+         "name.lan\n10.0.0.2\nнет права отправлять ICMP\nс 07.12.2026 14:05:31"},
+    };
+    for (const Step& step : steps) {
+        services.now += step.later;
+        probe->addresses = {{"10.0.0.1", "10.0.0.1"}};
+        if (step.nameResolves)
+            probe->addresses["name.lan"] = "10.0.0.2";
+        probe->alive = step.host1Answers ? std::set<std::string>{"10.0.0.1"} : std::set<std::string>{};
+        probe->roundTrip = step.roundTrip;
+        probe->failure = step.failure;
+        form.Timer1_Timer();
+        EXPECT_EQ(form.State().HostChecks[1].state, step.state1) << step.text1;
+        EXPECT_EQ(view.descriptions[1], step.text1);
+        EXPECT_EQ(view.descriptions[2], step.text2);
+    }
+    // The refusal is told once, in a box that does not wait, whichever host met it.
+    EXPECT_EQ(services.notices, (Strings{DnsMessage("name.lan"), IcmpNotPermittedMessage()}));
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #   count_colour PNG #RRGGBB WxH+X+Y; three_labels_coloured (green, red, green in WIN: the
 #   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host:
 #   PROGRAM runs in namespace NS; SILENT, in a second namespace, answers no echo request.
+#   dead_name_server (after make_silent_host): the program's name server is SILENT, which
+#   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
 if [ "${ACCESSIBLE:-}" = 1 ] && [ -z "${IN_BUS:-}" ]; then # the bus's chatter goes to /dev/null
     IN_BUS=1 exec dbus-run-session -- bash -c 'exec 1>&3 2>&4 3>&- 4>&-; exec bash "$@"' bash "$0" "$@" 3>&1 4>&2 &>/dev/null
@@ -159,4 +161,11 @@ make_silent_host() { # two namespaces of this test, joined by a veth pair
     ip -n "$NS-s" addr add "$SILENT/30" dev v1 && ip -n "$NS-s" link set v1 up
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
     PROGRAM=(ip netns exec "$NS" "${PROGRAM[@]}")
+}
+dead_name_server() { # the queries never leave the test's namespaces
+    mkdir -p "/etc/netns/$NS" && HOOKS+=("rm -rf /etc/netns/$NS")
+    printf 'nameserver %s\noptions timeout:2 attempts:1\n' "$SILENT" >"/etc/netns/$NS/resolv.conf"
+    ip netns exec "$NS-s" python3 -c 'import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind((sys.argv[1], 53))
+while True: s.recv(4096)' "$SILENT" & PIDS+=($!)
 }

@@ -1,17 +1,40 @@
 // SPDX-License-Identifier: MIT
+#include "../core/fakes.h"
 #include "core/form1.h"
+#include "core/utf8_text.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QFile>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace orvane2 {
 namespace {
 
-TEST(QtServices, DecodeTheFileAsUtf8ElseWindows1251)
+// The file's text as ReadText hands it over, or a note when a piece cut a character.
+std::optional<std::string> ReadBack(QtFormServices& services, const std::string& path)
 {
+    std::string text;
+    bool whole = true;
+    if (!services.ReadText(path, [&](std::string_view piece) {
+            text += piece;
+            whole = whole && WholeCharacters(piece) == piece.size();
+        }))
+        return std::nullopt;
+    return whole ? text : "(a piece cut a character)";
+}
+
+TEST(QtServices, FilesAreReadInPiecesAsUtf8ElseWindows1251AndLinesAppendedWithCrLf)
+{
+    const QByteArray mib(1 << 20, 'a');
     const std::vector<std::pair<QByteArray, std::string>> cases = {
         {"group A\n", "group A\n"},
         {"\xEF\xBB\xBFgroup A", "group A"},
@@ -20,42 +43,90 @@ TEST(QtServices, DecodeTheFileAsUtf8ElseWindows1251)
         {"group \xD0\xA1\xD0\xB5\xD1\x80", "group Сер"},
         {"group \xD1\xE5\xF0 \xB8\xA8", "group Сер ёЁ"},
         {"a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},  // a mark after the start is a character
+        {"group \xD0", "group Р"},           // a character cut off at the end is no UTF-8
+        {mib.first(mib.size() - 1) + "\xD0\x96", mib.first(mib.size() - 1).toStdString() + "Ж"},  // across pieces
+        {mib + mib + "\xC6", (mib + mib).toStdString() + "Ж"},  // the one fault lies past the first pieces
     };
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(DecodeConfigBytes(bytes), text) << bytes.toHex().toStdString();
-}
-
-TEST(QtServices, FilesAreReadWholeAndLinesAppendedWithCrLf)
-{
     QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("сменить конфиг.bat")).toStdString();
+    QFile cfg(dir.filePath(QStringLiteral("a.cfg")));
     QtFormServices services;
+    for (const auto& [bytes, text] : cases) {
+        ASSERT_TRUE(cfg.open(QIODevice::WriteOnly | QIODevice::Truncate) && cfg.write(bytes) == bytes.size());
+        cfg.close();
+        EXPECT_EQ(ReadBack(services, cfg.fileName().toStdString()), text) << bytes.left(40).toHex().toStdString();
+    }
+
+    const std::string path = dir.filePath(QStringLiteral("сменить конфиг.bat")).toStdString();
     EXPECT_FALSE(services.FileExists(path));
-    EXPECT_FALSE(services.ReadText(path));
+    EXPECT_FALSE(services.ReadText(path, [](std::string_view) {}));
     ASSERT_TRUE(services.AppendLines(path, {"@echo off", "Orvane2.exe a b.cfg"}));
     ASSERT_TRUE(services.AppendLines(path, {"x"}));
-    EXPECT_EQ(services.ReadText(path), "@echo off\r\nOrvane2.exe a b.cfg\r\nx\r\n");
+    EXPECT_EQ(ReadBack(services, path), "@echo off\r\nOrvane2.exe a b.cfg\r\nx\r\n");
     EXPECT_TRUE(services.Kill(path));
     EXPECT_FALSE(services.FileExists(path));
 }
 
-// The window draws the board from its twips at 15 twips to a pixel, each host label in
-// its own group box.
-TEST(QtView, PlacesTheBoardInPixelsAndColoursLabels)
+// While the work waits on its thread, the window's events run; what it throws comes back.
+TEST(QtServices, AwaitOffThreadKeepsTheWindowAnswering)
 {
-    QTemporaryDir dir;
-    const QString cfg = dir.filePath(QStringLiteral("board.cfg"));
-    QFile file(cfg);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("checkinterval 5\ngroup A\na 1\nb 2\ngroup B\nc 3\n");
-    file.close();
+    QtFormServices services;
+    std::atomic<bool> handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    bool waitedForTheEvent = false;
+    std::thread::id worker;
+    services.AwaitOffThread([&] {
+        worker = std::this_thread::get_id();
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!handled && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        waitedForTheEvent = handled;
+    });
+    EXPECT_TRUE(waitedForTheEvent) << "the window's thread handled no event while the work waited";
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_THROW(services.AwaitOffThread([] { throw std::runtime_error("lookup failed"); }), std::runtime_error);
 
+    // Boxes that do not wait: none added while one with the same text is open.
+    services.ShowNotice("a");
+    services.ShowNotice("a");
+    services.ShowNotice("b");
+    EXPECT_EQ(services.OpenNotices(), 2);
+    for (QWidget* box : QApplication::topLevelWidgets())
+        if (auto* notice = qobject_cast<QMessageBox*>(box); notice && notice->text() == "a")
+            notice->close();
+    EXPECT_EQ(services.OpenNotices(), 1);
+    services.ShowNotice("a");
+    EXPECT_EQ(services.OpenNotices(), 2);
+}
+
+struct LoadedWindow {
+    QTemporaryDir dir;
     QtFormServices services;
     QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
-    form.Load(cfg.toStdString(), nullptr);
+    Form1 form{services, view};
+    testing::FakeProbe* probe = nullptr;
 
+    explicit LoadedWindow(const QByteArray& config)
+    {
+        const QString cfg = dir.filePath(QStringLiteral("board.cfg"));
+        QFile file(cfg);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(config);
+        file.close();
+        view.Bind(form);
+        form.Load(cfg.toStdString(), [this] {
+            auto owned = std::make_unique<testing::FakeProbe>();
+            probe = owned.get();
+            return owned;
+        });
+    }
+};
+
+// The window draws the board from its twips at 15 twips to a pixel, each host label in
+// its own group box, and tells each host's state in its colour, tooltip and description.
+TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
+{
+    LoadedWindow w("checkinterval 5\ngroup A\n10.0.0.1 1\n10.0.0.2 2\ngroup B\nc 3\n");
+    const QtFormView& view = w.view;
     ASSERT_EQ(view.FrameCount(), 3);
     ASSERT_EQ(view.LabelCount(), 4);
     EXPECT_EQ(view.Frame1(2)->geometry(), QRect(8, 73, 233, 41));  // 120, 1090, 3495, 615 twips
@@ -65,14 +136,44 @@ TEST(QtView, PlacesTheBoardInPixelsAndColoursLabels)
     EXPECT_EQ(view.Frame1(1)->title(), QStringLiteral("A"));
     EXPECT_FALSE(view.Frame1(0)->isVisibleTo(&view));
     EXPECT_EQ(view.StatusString()->y(), 127);  // 1905 twips
+    EXPECT_EQ(view.BoardScroller(), nullptr);
+    EXPECT_EQ(view.Label1(3)->toolTip(), QString::fromUtf8("c\nещё не проверялся"));
 
-    view.SetLabelColor(2, 0x008000);
-    view.SetLabelColor(3, 0x0000FF);
-    EXPECT_EQ(view.Label1(2)->palette().color(QPalette::WindowText), QColor(0, 128, 0));
-    EXPECT_EQ(view.Label1(3)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    w.probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
+    w.probe->alive = {"10.0.0.1"};
+    w.form.Timer1_Timer();
+    EXPECT_EQ(view.Label1(1)->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    EXPECT_EQ(view.Label1(2)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    for (const auto& [i, state] :
+         {std::pair{1, "10.0.0.1\nотвечает, <1 мс\nс "}, std::pair{2, "10.0.0.2\nне отвечает\nс "},
+          std::pair{3, "c\nимя не резолвится\nс "}}) {
+        EXPECT_TRUE(view.Label1(i)->toolTip().startsWith(QString::fromUtf8(state)))
+            << view.Label1(i)->toolTip().toStdString();
+        EXPECT_EQ(view.Label1(i)->accessibleDescription(), view.Label1(i)->toolTip());
+    }
     // Offscreen there is no notification area: the menu is on the window instead.
     ASSERT_NE(view.MenuBar(), nullptr);
     EXPECT_EQ(view.MenuBar()->actions().at(0)->text(), QString::fromUtf8("Меню"));
+}
+
+// A board taller than the screen scrolls above the status line, each label at its place.
+TEST(QtView, TallBoardScrollsToItsLastLabel)
+{
+    QByteArray config = "checkinterval 5\ngroup A\n";
+    for (int i = 1; i <= 255; ++i)
+        config += "127.0.0." + QByteArray::number(i) + " h" + QByteArray::number(i) + "\n";
+    LoadedWindow w(config);
+    QtFormView& view = w.view;
+    view.show();
+    QScrollArea* scroller = view.BoardScroller();
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_LE(view.frameGeometry().height(), view.screen()->availableGeometry().height());
+    QLabel* last = view.Label1(255);
+    EXPECT_EQ(last->y(), layout::ToPixels(240 + 254 * 255));
+    EXPECT_GT(view.StatusString()->y(), scroller->geometry().bottom());
+    scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+    const QRect shown(last->mapTo(scroller->viewport(), QPoint(0, 0)), last->size());
+    EXPECT_TRUE(scroller->viewport()->rect().contains(shown)) << shown.y() << " of " << scroller->viewport()->height();
 }
 
 }  // namespace
