@@ -84,6 +84,11 @@ void QtFormServices::ShowNotice(const std::string& prompt)
         return;
     box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(kProgramTitle), Q(prompt), QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // A message box is modal by default: this one blocks neither the window nor the tray
+    // icon, and as it comes up on its own while the user works elsewhere, it takes no
+    // keyboard focus.
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();  // not exec(): nobody waits for it
 }
 

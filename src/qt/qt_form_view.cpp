@@ -71,6 +71,8 @@ QtFormView::QtFormView()
     setWindowTitle(Q(kWindowCaption));
     setWindowIcon(ProgramIcon());
     setFocusPolicy(Qt::NoFocus);
+    // A monitor sits in the background: its labels' tooltips show without activating it.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     resize(layout::ToPixels(layout::kClientWidth), layout::ToPixels(layout::kClientHeight));
     client_ = new QWidget(this);
     client_->resize(size());
