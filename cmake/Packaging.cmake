@@ -38,9 +38,18 @@ if(CMAKE_OBJCOPY)
     COMPONENT orvane2)
 endif()
 
-# The application-menu entry: "Монитор узлов" in the Network category.
-install(FILES "${ORVANE2_PACKAGING_DIR}/orvane2.desktop"
-  DESTINATION "${CMAKE_INSTALL_DATADIR}/applications"
+# The application-menu entry: "Монитор узлов" in the Network category. Its command starts
+# the program in the user's configuration folder, seeded with the example on first start;
+# the command's full path is known only when installing (cmake --install --prefix, or the
+# package's /usr), so the entry is written then.
+install(PROGRAMS "${ORVANE2_PACKAGING_DIR}/start-in-config-folder"
+  DESTINATION "${CMAKE_INSTALL_LIBEXECDIR}/orvane2"
+  COMPONENT orvane2)
+install(CODE "
+  set(ORVANE2_MENU_COMMAND \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/orvane2/start-in-config-folder\")
+  configure_file(\"${ORVANE2_PACKAGING_DIR}/orvane2.desktop.in\" \"${PROJECT_BINARY_DIR}/packaging/orvane2.desktop\" @ONLY)
+  file(INSTALL \"${PROJECT_BINARY_DIR}/packaging/orvane2.desktop\"
+    DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")"
   COMPONENT orvane2)
 
 # The radar icon in the hicolor theme under the name the .desktop entry uses.
@@ -60,8 +69,9 @@ install(FILES "${ORVANE2_PACKAGING_DIR}/org.example.orvane2.metainfo.xml"
   DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo"
   COMPONENT orvane2)
 
+# The example that the menu entry's first start copies into the configuration folder.
 install(FILES "${PROJECT_SOURCE_DIR}/examples/vantor2.cfg"
-  DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+  DESTINATION "${CMAKE_INSTALL_DATADIR}/orvane2"
   COMPONENT orvane2)
 
 # The licence in Debian's machine-readable copyright format.
@@ -135,9 +145,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Depends is computed from the executable by dpkg-shlibdeps (package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own Russian texts (file dialog, buttons), loaded whatever the locale; the rest of
+# the dependencies come from the executable.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 # setcap, used by the post-install step; without it the program still works where
-# ping sockets are allowed, so it is recommended, as Debian's iputils-ping does.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcap2-bin")
+# ping sockets are allowed, so it is recommended, as Debian's iputils-ping does. Qt's
+# Wayland plugin: without it a Wayland session still runs the program through Xwayland,
+# and only a session without Xwayland needs it, so it is recommended too (apt installs
+# recommended packages unless told not to).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcap2-bin, qt6-wayland")
 # The post-install step gives the executable cap_net_raw for raw ICMP sockets.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${ORVANE2_PACKAGING_DIR}/postinst")
 # Maintainer scripts get mode 0755 in the package whatever their mode in the checkout.

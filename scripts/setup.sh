@@ -6,7 +6,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 pkgs=(
   cmake g++ make ninja-build pkg-config
-  qt6-base-dev libgl-dev libxcb1-dev
+  qt6-base-dev libgl-dev libxcb1-dev qt6-translations-l10n
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils trayer imagemagick fonts-dejavu-core
   openbox dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0

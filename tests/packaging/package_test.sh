@@ -19,21 +19,25 @@ dpkg -x "$deb" "$R" && dpkg-deb -e "$deb" "$WORK/control" || fail "no package $d
 findings=$(lintian --fail-on error,warning -I "$deb" 2>&1) || fail "lintian: $findings"
 findings=$(grep -v '^running with root privileges' <<<"$findings")  # lintian's note to root
 ok "lintian: no errors or warnings${findings:+; informational: $(tr '\n' ' ' <<<"$findings")}"
-expected=$(tr ' ' '\n' <<<"usr/bin/orvane2 usr/share/applications/orvane2.desktop usr/share/doc/orvane2/changelog.gz
-usr/share/doc/orvane2/copyright usr/share/doc/orvane2/vantor2.cfg usr/share/icons/hicolor/16x16/apps/orvane2.png
+expected=$(tr ' ' '\n' <<<"usr/bin/orvane2 usr/libexec/orvane2/start-in-config-folder usr/share/applications/orvane2.desktop
+usr/share/doc/orvane2/changelog.gz usr/share/doc/orvane2/copyright usr/share/orvane2/vantor2.cfg usr/share/icons/hicolor/16x16/apps/orvane2.png
 usr/share/icons/hicolor/48x48/apps/orvane2.png usr/share/icons/hicolor/scalable/apps/orvane2.svg
 usr/share/man/man1/orvane2.1.gz usr/share/man/ru/man1/orvane2.1.gz usr/share/metainfo/org.example.orvane2.metainfo.xml" | sort)
 listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort)
 [ "$listed" = "$expected" ] || fail "the package's files differ: $(diff <(echo "$expected") <(echo "$listed"))"
 ok "the package holds exactly the $(wc -l <<<"$listed") expected files"
 report=$(desktop-file-validate "$S/applications/orvane2.desktop" 2>&1) && [ -z "$report" ] || fail "desktop file: $report"
+grep -qx 'Exec=/usr/libexec/orvane2/start-in-config-folder' "$S/applications/orvane2.desktop" || fail "the menu entry's command"
+control=$(dpkg-deb -f "$deb" Depends Recommends)
+grep -q '^Depends:.*qt6-translations-l10n' <<<"$control" && grep -q '^Recommends:.*qt6-wayland' <<<"$control" ||
+    fail "Russian dialogs and Wayland are not in the package's relations: $control"
 meta="$S/metainfo/org.example.orvane2.metainfo.xml"
 report=$(appstreamcli validate --no-net "$meta" 2>&1) || fail "appstreamcli validate: $report"
 grep -q '<launchable type="desktop-id">orvane2.desktop</launchable>' "$meta" || fail "metainfo launches no orvane2.desktop"
 grep -q "<release version=\"$VERSION\"" "$meta" || fail "the metainfo has no release $VERSION"
 latest=$(zcat "$DOC/changelog.gz" | dpkg-parsechangelog -l - -S Version) || fail "the changelog does not parse"
 [ "$latest" = "$VERSION" ] || fail "the changelog's latest entry is $latest, the package $VERSION"
-ok "menu entry and metainfo validate; metainfo launches orvane2.desktop; release and changelog at $VERSION"
+ok "menu entry, relations and metainfo; metainfo launches orvane2.desktop; release and changelog at $VERSION"
 /usr/bin/python3 - "$DOC/copyright" "$SOURCE_DIR/LICENSE" <<'EOF' || fail "the copyright file is wrong"
 import sys
 from debian.copyright import Copyright  # strict: a syntax error or a missing field raises
