@@ -3,8 +3,10 @@
 # On a desktop with a window manager and a tray: left clicks on the icon hide and show the
 # window; after a check cycle the labels are dark green for hosts that answer, red for a
 # silent one (exact pixels); a right click opens the menu at the pointer; "Сменить конфиг"
-# with a blank in the path writes restart.bat (two CR LF lines), ends with exit code 0 and
-# the program comes back on that file; "Выход": exit code 0, the icon leaves the tray.
+# with a blank in the path opens a file dialog in Russian, writes restart.bat (two CR LF
+# lines), ends with exit code 0 and the program comes back on that file; "Выход": exit
+# code 0, the icon leaves the tray.
+ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 export FONTCONFIG_FILE=$(cd "$(dirname "$0")" && pwd)/no-antialias.conf
 make_silent_host
@@ -35,6 +37,9 @@ while not os.path.exists("restart.bat") or os.link("restart.bat", "../kept.bat")
 PIDS+=($!)
 click "$MENU" 1 2 3
 DIALOG=$(find_window "Выберите другой конфиг") || fail "no file dialog after \"Сменить конфиг\""
+import -window "$DIALOG" "$ARTIFACTS/file_dialog.png"
+russian() { buttons=$(accessible 'push button' | awk '{ print $1 }' | tr '\n' ' ') && [[ $buttons == *Открыть*Отмена* ]]; }
+wait_until 10 russian || fail "the file dialog's buttons are not in Russian: $buttons"
 wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
 xdotool type --delay 10 "$CONFIGS/second.cfg"
 xdotool key Return # a list of completions may take this one: then once more

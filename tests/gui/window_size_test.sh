@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The window fits a known board in pixels, with a menu bar while the desktop has no tray;
-# the path, unquoted with a blank and looking like a Qt option, arrives whole. Without a
+# the path, unquoted with a blank and looking like a Qt option, arrives whole. A board of
+# 255 hosts fits the 800 pixels of the screen and scrolls to its last label. Without a
 # configuration: its message, exit code 1, and a left-over restart.bat is deleted.
 ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
@@ -20,6 +21,19 @@ fits() { # $1: the window's size, as a regular expression; $2: a name for its sc
 fits '250x(17[89]|1[89][0-9]|20[0-3])' without_tray # and a menu bar of 15 to 40 pixels
 start_tray
 fits 250x163 with_tray
+
+{ printf 'checkinterval 3600\ngroup Many\n' && for i in $(seq 255); do echo "127.0.0.$i h$i"; done; } >255.cfg
+start_program 255.cfg
+WIN=$(find_window "Монитор узлов") && eval "$(xdotool getwindowgeometry --shell "$WIN")"
+[ "$HEIGHT" -le 800 ] || fail "255 hosts make the window $HEIGHT pixels high on a screen of 800"
+xdotool mousemove $((X + 100)) $((Y + 100)) click --repeat 80 --delay 10 5 # the wheel, down
+in_view() { # the last label lies between the window's top and the status line under the board
+    read -r _ _ ly _ lh < <(accessible label | grep '^h255 ') && read -r _ _ sy _ < <(accessible label | grep '^Иниц') &&
+        [ "$ly" -ge "$Y" ] && [ $((ly + lh)) -le "$sy" ]
+}
+wait_until 10 in_view || fail "the last label did not scroll into view: $(accessible label | grep -E '^(h255|Иниц)')"
+import -window "$WIN" "$ARTIFACTS/255_hosts.png"
+stop_program
 
 mkdir empty && cd empty && printf 'x\r\n' >restart.bat
 start_program
