@@ -143,14 +143,6 @@ TEST_F(Window, ErrorsInTrayHandlingAreShownWithTheWindowCaption)
     EXPECT_EQ(services.messages[0].title, "Orvane2 - Монитор узлов");
 }
 
-TEST_F(Window, ExitAndCloseRemoveTheIconAndEndWithZero)
-{
-    Load("checkinterval 5\ngroup G\n");
-    Trap([&] { form.exit_Click(); });
-    Trap([&] { form.Form_Close(); });
-    EXPECT_EQ(services.log, (Strings{"RemoveTray", "End 0", "RemoveTray", "End 0"}));
-}
-
 TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
 {
     Load("checkinterval 5\ngroup G\n");

@@ -71,7 +71,7 @@ import -window "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" '#0
 [ "$(xdotool search --onlyvisible --name '^Orvane2$' | of_program | wc -l)" = 1 ] || fail "a second message box opened"
 # A tooltip on the first label, for the README.
 eval "$(xdotool getwindowgeometry --shell "$WIN")" && xdotool mousemove $((X + 40)) $((Y + 12)) && sleep 1.5
-import -window root -crop 340x200+$((X - 5))+$((Y - 32)) "$ARTIFACTS/tooltip.png"
+import -window root -crop 340x210+$((X - 5))+$((Y - 40)) "$ARTIFACTS/tooltip.png"
 press_ok "$BOX"
 
 ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
