@@ -10,16 +10,12 @@
 #include "win32/win32_form_view.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     using namespace orvane2;
-
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
 
     win32::Win32FormServices services;
     win32::Win32FormView view(instance, services);

@@ -2,26 +2,15 @@
 #include "win32/win32_form_services.h"
 
 #include "win32/command_line.h"
+#include "win32/text_file.h"
+#include "win32/unique_handle.h"
 #include "win32/wide_text.h"
 
+#include <optional>
+#include <system_error>
+#include <thread>
+
 namespace orvane2::win32 {
-
-namespace {
-
-// Closes a file handle at the end of the scope.
-struct FileHandle {
-    HANDLE h;
-    explicit FileHandle(HANDLE handle) : h(handle) {}
-    ~FileHandle()
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
-
-}  // namespace
 
 void Win32FormServices::Defer(std::exception_ptr error)
 {
@@ -50,6 +39,11 @@ void Win32FormServices::MsgBox(const std::string& prompt, int style, const std::
     MessageBoxW(owner, Widen(prompt).c_str(), caption.c_str(), type);
 }
 
+void Win32FormServices::ShowNotice(const std::string& prompt)
+{
+    notices_.Show(prompt, kProgramTitle);
+}
+
 void Win32FormServices::DoEvents()
 {
     MSG message;
@@ -60,6 +54,61 @@ void Win32FormServices::DoEvents()
             return;
         }
         PumpOne(message);
+    }
+}
+
+void Win32FormServices::AwaitOffThread(const std::function<void()>& work)
+{
+    const UniqueHandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!finished)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateEventW");
+    std::exception_ptr thrown;
+    {
+        // Joined at the end of this block, also when the pump raises an exception: the
+        // work's variables live until it has returned.
+        const std::jthread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+            SetEvent(finished.get());
+        });
+        PumpUntil(finished.get());
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+}
+
+void Win32FormServices::PumpUntil(HANDLE event)
+{
+    std::optional<int> quit;
+    const struct QuitKept {
+        std::optional<int>& code;
+        ~QuitKept()
+        {
+            if (code)
+                PostQuitMessage(*code);
+        }
+    } keptForTheMainLoop{quit};
+    for (;;) {
+        // Wakes for the event or for any message waiting, also one that a nested loop
+        // (a menu, a dialog) has already seen but left in the queue.
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0)
+            return;
+        if (woke != WAIT_OBJECT_0 + 1) {
+            WaitForSingleObject(event, INFINITE);  // the pump failed: the work still ends
+            return;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // Posted again now, the quit would come straight back and the loop spin.
+            if (message.message == WM_QUIT)
+                quit = static_cast<int>(message.wParam);
+            else
+                PumpOne(message);
+        }
     }
 }
 
@@ -77,35 +126,9 @@ bool Win32FormServices::Kill(const std::string& path)
     return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-std::string DecodeText(std::string bytes)
+bool Win32FormServices::ReadText(const std::string& path, const std::function<void(std::string_view)>& take)
 {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        bytes.erase(0, 3);
-    if (bytes.empty())
-        return bytes;
-    const int length = static_cast<int>(bytes.size());
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0) > 0)
-        return bytes;
-    return Narrow(FromCodePage(bytes, 1251));
-}
-
-std::optional<std::string> Win32FormServices::ReadText(const std::string& path)
-{
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.h == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    for (;;) {
-        if (!ReadFile(file.h, buffer, sizeof buffer, &got, nullptr))
-            return std::nullopt;
-        if (got == 0)
-            break;
-        bytes.append(buffer, got);
-    }
-    return DecodeText(std::move(bytes));
+    return ReadTextFile(Widen(path), take);
 }
 
 bool Win32FormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)
@@ -118,12 +141,12 @@ bool Win32FormServices::AppendLines(const std::string& path, const std::vector<s
     std::optional<std::string> bytes = ToCodePage(text, CP_ACP);
     if (!bytes)
         bytes = Narrow(text);
-    FileHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.h == INVALID_HANDLE_VALUE)
+    const UniqueHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     DWORD written = 0;
-    return WriteFile(file.h, bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
+    return WriteFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
            written == bytes->size();
 }
 

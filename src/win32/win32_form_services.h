@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/form_services.h"
+#include "win32/notice_boxes.h"
 
 #include <windows.h>
 
@@ -11,17 +12,19 @@ namespace orvane2::win32 {
 
 // The form services on the Windows API: message boxes, the event pump, files, launching
 // and ending the process. Paths and text arrive as UTF-8 and go to the W functions as
-// UTF-16.
+// UTF-16. Every call but the work of AwaitOffThread comes from the window's thread.
 class Win32FormServices final : public FormServices {
 public:
     // Message boxes belong to this window while it is shown.
     void SetOwner(HWND owner) { owner_ = owner; }
 
     void MsgBox(const std::string& prompt, int style, const std::string& title) override;
+    void ShowNotice(const std::string& prompt) override;
     void DoEvents() override;
+    void AwaitOffThread(const std::function<void()>& work) override;
     bool FileExists(const std::string& path) override;
     bool Kill(const std::string& path) override;
-    std::optional<std::string> ReadText(const std::string& path) override;
+    bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
     bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override;
     bool Launch(const std::string& program, const std::vector<std::string>& arguments) override;
     std::string ExecutablePath() override;
@@ -33,14 +36,17 @@ public:
     // Keeps an exception of a window procedure until the message that raised it has
     // been dispatched: C++ exceptions must not unwind through the system's frames.
     void Defer(std::exception_ptr error);
+    // The notices still open.
+    int OpenNotices() const { return notices_.OpenCount(); }
 
 private:
+    // Dispatches the thread's messages until the event is set. A WM_QUIT met meanwhile
+    // is kept and posted again at the end, for the main loop.
+    void PumpUntil(HANDLE event);
+
     HWND owner_ = nullptr;
     std::exception_ptr pendingError_;
+    NoticeBoxes notices_;
 };
-
-// Decodes the bytes of a text file: UTF-8 when they are valid UTF-8, else Windows-1251;
-// a leading UTF-8 byte-order mark is dropped. The result is UTF-8.
-std::string DecodeText(std::string bytes);
 
 }  // namespace orvane2::win32

@@ -6,6 +6,7 @@
 #include "win32/wide_text.h"
 #include "win32/win32_form_services.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <exception>
@@ -77,6 +78,8 @@ void Win32FormView::Guarded(Call&& call)
 Win32FormView::~Win32FormView()
 {
     RemoveTrayIcon();
+    descriptions_.reset();
+    scrollArea_.reset();
     if (window_ != nullptr)
         DestroyWindow(window_);
     if (font_ != nullptr)
@@ -89,6 +92,9 @@ Win32FormView::~Win32FormView()
 
 bool Win32FormView::Create()
 {
+    // Tooltips come from the common controls, the rest from the system's standard classes.
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
@@ -102,7 +108,7 @@ bool Win32FormView::Create()
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExW(&windowClass) == 0)
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
 
     dpi_ = SystemDpi();
@@ -121,8 +127,10 @@ bool Win32FormView::Create()
     // The monitor the window landed on may have another DPI than the system's.
     dpi_ = Dpi();
     UpdateFont();
-    status_ = CreateControl(L"STATIC", board_.StatusString.caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+    status_ = CreateControl(window_, L"STATIC", board_.StatusString.caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                             PixelRect(board_.StatusString.rect, 0, 0));
+    // Tooltip lines as wide as the window's first client area.
+    descriptions_ = std::make_unique<LabelDescriptions>(window_, instance_, Px(layout::kClientWidth, dpi_));
     FitHeight();
     return status_ != nullptr;
 }
@@ -197,24 +205,36 @@ RECT Win32FormView::LabelRect(std::size_t index) const
     return PixelRect(label.rect, 0, 0);
 }
 
-HWND Win32FormView::CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style,
+HWND Win32FormView::CreateControl(HWND parent, const wchar_t* windowClass, const std::string& caption, DWORD style,
                                   const RECT& rect) const
 {
     const HWND control =
         CreateWindowExW(0, windowClass, Widen(caption).c_str(), WS_CHILD | style, rect.left, rect.top,
-                        rect.right - rect.left, rect.bottom - rect.top, window_, nullptr, instance_, nullptr);
+                        rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance_, nullptr);
     if (control != nullptr && font_ != nullptr)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
 }
 
+HWND Win32FormView::BoardParent() const
+{
+    return scrollArea_ ? scrollArea_->Content() : window_;
+}
+
 void Win32FormView::LayOut()
 {
+    PlaceScrollArea();
     MoveTo(status_, PixelRect(board_.StatusString.rect, 0, 0));
     for (std::size_t g = 1; g < frames_.size(); ++g)
         MoveTo(frames_[g], PixelRect(board_.Frame1[g].rect, 0, 0));
     for (std::size_t i = 1; i < labels_.size(); ++i)
         MoveTo(labels_[i], LabelRect(i));
+}
+
+int Win32FormView::Metric(int index) const
+{
+    static const auto metricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    return metricsForDpi != nullptr ? metricsForDpi(index, dpi_) : GetSystemMetrics(index);
 }
 
 void Win32FormView::FitHeight()
@@ -223,34 +243,62 @@ void Win32FormView::FitHeight()
     GetWindowRect(window_, &window);
     const RECT first = OuterRect(layout::kClientWidth, layout::kClientHeight);
     int height = board_.WindowHeight ? Px(*board_.WindowHeight, dpi_) : first.bottom - first.top;
-    if (menuBar_ != nullptr) {
-        static const auto metricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
-        height += metricsForDpi != nullptr ? metricsForDpi(SM_CYMENU, dpi_) : GetSystemMetrics(SM_CYMENU);
-    }
-    SetWindowPos(window_, nullptr, 0, 0, window.right - window.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (menuBar_ != nullptr)
+        height += Metric(SM_CYMENU);
+    const int width = scrollArea_ ? first.right - first.left + Metric(SM_CXVSCROLL) : window.right - window.left;
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32FormView::PlaceScrollArea()
+{
+    if (!scrollArea_ || !board_.Viewport)
+        return;
+    RECT client{};
+    GetClientRect(window_, &client);
+    scrollArea_->Place(client.right, Px(board_.Viewport->height, dpi_), Px(board_.Viewport->contentHeight, dpi_),
+                       Px(board_.Label1[0].rect.height, dpi_));
+}
+
+std::optional<int> Win32FormView::AvailableHeight() const
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor))
+        return std::nullopt;
+    // The work area leaves out the task bar and the other desktop bars.
+    const long long pixels = monitor.rcWork.bottom - monitor.rcWork.top;
+    return static_cast<int>(pixels * layout::kTwipsPerInch / dpi_);
 }
 
 void Win32FormView::PlaceBoard(const Board& board)
 {
     board_ = board;
+    if (board_.Viewport && !scrollArea_) {
+        scrollArea_ = std::make_unique<ScrollArea>(window_, instance_);
+        if (!scrollArea_->Created())
+            scrollArea_.reset();  // then the window shows the top of the board
+    }
+    const HWND parent = BoardParent();
     // Every control is made at its place, in its font, in one call each: a board of 255
     // hosts is a few hundred controls. The labels drawn over a box are its siblings (a
     // STATIC inside a BUTTON would send its colour requests to the button), made before
     // the boxes: a sibling made later lies below, so the boxes never cover a label.
     for (std::size_t i = labels_.size(); i < board_.Label1.size(); ++i) {
         const HostLabel& label = board_.Label1[i];
-        labels_.push_back(CreateControl(L"STATIC", label.caption,
-                                        SS_LEFT | SS_NOPREFIX | (label.visible ? WS_VISIBLE : 0), LabelRect(i)));
+        // SS_NOTIFY: the label takes the mouse, which its tooltip needs.
+        labels_.push_back(CreateControl(parent, L"STATIC", label.caption,
+                                        SS_LEFT | SS_NOPREFIX | SS_NOTIFY | (label.visible ? WS_VISIBLE : 0),
+                                        LabelRect(i)));
     }
     for (std::size_t g = frames_.size(); g < board_.Frame1.size(); ++g) {
         const GroupBox& box = board_.Frame1[g];
-        frames_.push_back(CreateControl(L"BUTTON", box.caption, BS_GROUPBOX | (box.visible ? WS_VISIBLE : 0),
+        frames_.push_back(CreateControl(parent, L"BUTTON", box.caption, BS_GROUPBOX | (box.visible ? WS_VISIBLE : 0),
                                         PixelRect(box.rect, 0, 0)));
     }
     SetWindowTextW(status_, Widen(board_.StatusString.caption).c_str());
     MoveTo(status_, PixelRect(board_.StatusString.rect, 0, 0));
     FitHeight();
+    PlaceScrollArea();
 }
 
 void Win32FormView::SetLabelColor(int index, std::uint32_t bgr)
@@ -259,6 +307,14 @@ void Win32FormView::SetLabelColor(int index, std::uint32_t bgr)
         return;
     board_.Label1[static_cast<std::size_t>(index)].foreColor = bgr;
     InvalidateRect(labels_[static_cast<std::size_t>(index)], nullptr, TRUE);
+}
+
+void Win32FormView::SetLabelDescription(int index, const std::string& text)
+{
+    if (index < 1 || static_cast<std::size_t>(index) >= labels_.size() ||
+        labels_[static_cast<std::size_t>(index)] == nullptr)
+        return;
+    descriptions_->Describe(labels_[static_cast<std::size_t>(index)], text);
 }
 
 void Win32FormView::SetStatusCaption(const std::string& caption)
@@ -467,10 +523,15 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             UpdateFont();
-            LayOut();
             FitHeight();
+            LayOut();
             return 0;
         }
+        case WM_MOUSEWHEEL:
+            // The wheel turns at the focused window, which is this one: it scrolls the board.
+            if (scrollArea_)
+                return SendMessageW(scrollArea_->Viewport(), message, wParam, lParam);
+            break;
         case WM_SETTINGCHANGE:
             if (wParam == SPI_SETNONCLIENTMETRICS)
                 UpdateFont();

@@ -3,12 +3,15 @@
 
 #include "core/board.h"
 #include "core/form_view.h"
+#include "win32/label_descriptions.h"
+#include "win32/scroll_area.h"
 #include "win32/win32_form_services.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,7 +22,8 @@ class Form1;
 namespace orvane2::win32 {
 
 // The program's one window on the Windows API: group boxes are BS_GROUPBOX buttons and
-// host labels STATIC controls, both placed from the board's twips at the window's DPI.
+// host labels STATIC controls, both placed from the board's twips at the window's DPI,
+// on the window itself or, for a board taller than the screen, in a scroll area.
 // It draws and asks; every decision is Form1's, which it calls back for the timer, the
 // tray icon, the menu commands and the close box.
 class Win32FormView final : public FormView {
@@ -40,8 +44,10 @@ public:
     void Show();
     HWND Handle() const { return window_; }
 
+    std::optional<int> AvailableHeight() const override;
     void PlaceBoard(const Board& board) override;
     void SetLabelColor(int index, std::uint32_t bgr) override;
+    void SetLabelDescription(int index, const std::string& text) override;
     void SetStatusCaption(const std::string& caption) override;
     WindowShowState ShowState() const override;
     void Restore() override;
@@ -65,14 +71,22 @@ private:
     // A rectangle in twips as pixels at the current DPI, from a corner in pixels.
     RECT PixelRect(const Rect& r, int originLeft, int originTop) const;
     RECT LabelRect(std::size_t index) const;
-    // A child control of the window, in the current font.
-    HWND CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style, const RECT& rect) const;
+    // A child control of parent, in the current font.
+    HWND CreateControl(HWND parent, const wchar_t* windowClass, const std::string& caption, DWORD style,
+                       const RECT& rect) const;
+    // Where the boxes and labels lie: the scroll area's content, else the window.
+    HWND BoardParent() const;
     // Puts every control at its place at the current DPI, in the current font.
     void LayOut();
     void UpdateFont();
     // Sets the window's outer height: the board's height when it is placed, else the
-    // height of the first client area; a menu bar adds its own height.
+    // height of the first client area; a menu bar adds its own height. With a scroll
+    // area the window is wider by the scroll bar, so that the bar covers no box.
     void FitHeight();
+    // The scroll area over the top of the client area, at the current DPI.
+    void PlaceScrollArea();
+    // A system metric at the window's DPI.
+    int Metric(int index) const;
     RECT OuterRect(int clientWidthTwips, int clientHeightTwips) const;
     HMENU CreateCommandMenu() const;
 
@@ -90,6 +104,8 @@ private:
     std::vector<HWND> frames_;  // index 0 stands for the hidden template: no control
     std::vector<HWND> labels_;  // likewise
     HWND status_ = nullptr;
+    std::unique_ptr<ScrollArea> scrollArea_;  // only for a board taller than the screen
+    std::unique_ptr<LabelDescriptions> descriptions_;
 
     bool hiddenMinimized_ = false;
     bool trayAdded_ = false;
