@@ -92,13 +92,6 @@ void QtFormServices::ShowNotice(const std::string& prompt)
     box->show();  // not exec(): nobody waits for it
 }
 
-int QtFormServices::OpenNotices() const
-{
-    return static_cast<int>(std::count_if(notices_.begin(), notices_.end(), [](const auto& notice) {
-        return notice.second && notice.second->isVisible();
-    }));
-}
-
 void QtFormServices::DoEvents()
 {
     QCoreApplication::processEvents();

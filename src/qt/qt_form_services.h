@@ -27,9 +27,6 @@ public:
     std::string ExecutablePath() override;
     [[noreturn]] void End(int exitCode) override;
 
-    // The notices still open, for tests.
-    int OpenNotices() const;
-
 private:
     std::map<std::string, QPointer<QMessageBox>> notices_;  // by text; null once closed
 };

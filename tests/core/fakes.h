@@ -35,14 +35,14 @@ public:
     void MsgBox(const std::string& prompt, int style, const std::string& title) override
     {
         messages.push_back({prompt, style, title.empty() ? kProgramTitle : title});
-        Log("MsgBox", onMsgBox);
+        Log("MsgBox");
     }
     void ShowNotice(const std::string& prompt) override
     {
         if (openNotices.insert(prompt).second)
             notices.push_back(prompt), Log("Notice");
     }
-    void DoEvents() override { Log("DoEvents", onDoEvents); }
+    void DoEvents() override { Log("DoEvents"); }
     // The work runs here and now; onAwait stands for the window's events that come while
     // it waits, before its results are taken.
     void AwaitOffThread(const std::function<void()>& work) override
@@ -99,7 +99,7 @@ public:
     std::set<std::string> openNotices;  // those still open: clear() closes them
     std::vector<Strings> launches;
     Strings log;
-    std::function<void()> onMsgBox, onDoEvents, onAwait;
+    std::function<void()> onAwait;
     bool awaiting = false;
     std::chrono::system_clock::time_point now = std::chrono::system_clock::from_time_t(1'800'000'000);
 

@@ -17,7 +17,6 @@ struct Loaded {
     FormState state;
     FakeServices services;
     std::optional<int> endedWith;
-    Strings Prompts() const { return services.Prompts(); }
 };
 
 std::unique_ptr<Loaded> Read(const std::string& file)
@@ -128,7 +127,7 @@ TEST(Reader, HostBeforeAnyGroupOrUnreadableFileEndsTheProgram)
 {
     const auto early = Read("checkinterval 30\n10.0.0.1 gateway\ngroup G\n");
     EXPECT_EQ(early->endedWith, 1);
-    EXPECT_EQ(early->Prompts(), Strings{NoGroupMessage()});
+    EXPECT_EQ(early->services.Prompts(), Strings{NoGroupMessage()});
     EXPECT_EQ(early->services.messages[0].title, "Orvane2");
 
     Loaded unreadable;
@@ -136,7 +135,7 @@ TEST(Reader, HostBeforeAnyGroupOrUnreadableFileEndsTheProgram)
     unreadable.services.files["locked.cfg"] = "group G\n";
     unreadable.services.unreadable.insert("locked.cfg");
     EXPECT_THROW(ReadConfiguration(unreadable.state, unreadable.services), ProgramEnded);
-    EXPECT_EQ(unreadable.Prompts(), Strings{"Конфигурационный файл locked.cfg не удалось прочитать"});
+    EXPECT_EQ(unreadable.services.Prompts(), Strings{"Конфигурационный файл locked.cfg не удалось прочитать"});
 }
 
 TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
@@ -147,7 +146,7 @@ TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
     const auto full = Read(hosts);
     EXPECT_EQ(full->state.HostCount, kMaxHosts);
     EXPECT_EQ(full->state.HostNames[kMaxHosts], "h255");
-    EXPECT_EQ(full->Prompts(), Strings{"В вашем конфиге больше 255 узлов. Узлы после 255-го не показаны"});
+    EXPECT_EQ(full->services.Prompts(), Strings{"В вашем конфиге больше 255 узлов. Узлы после 255-го не показаны"});
 
     std::string groups;
     for (int g = 1; g <= 40000; ++g)
@@ -156,7 +155,7 @@ TEST(Reader, BoardLimitsSkipTheRestAndSayItOnce)
     EXPECT_EQ(many->state.GroupCount, kMaxGroups);
     EXPECT_EQ(many->state.board.Frame1.back().caption, "g255");
     EXPECT_EQ(many->state.HostCount, 0);  // hosts of skipped groups are skipped with them
-    EXPECT_EQ(many->Prompts(), Strings{"В вашем конфиге больше 255 групп. Группы после 255-й не показаны"});
+    EXPECT_EQ(many->services.Prompts(), Strings{"В вашем конфиге больше 255 групп. Группы после 255-й не показаны"});
 }
 
 TEST(IntervalRule, PlainNumbersFromFiveToThreeThousandSixHundredSeconds)
@@ -190,7 +189,7 @@ TEST(Reader, IntervalRecordsSetTheTimerOrFallBackAfterAMessage)
     for (const auto& [file, ms, messages] : cases) {
         const auto loaded = Read(file);
         EXPECT_EQ(loaded->state.Timer1Interval, ms) << file;
-        EXPECT_EQ(loaded->Prompts(), Strings(messages, BadIntervalMessage())) << file;
+        EXPECT_EQ(loaded->services.Prompts(), Strings(messages, BadIntervalMessage())) << file;
     }
 }
 

@@ -118,6 +118,12 @@ TEST_F(Window, TrayClicksToggleTheWindowOrOpenTheMenu)
     services.log.clear();
     form.Form_MouseMove(0, 0, 517 * 15 + 7, 0);
     EXPECT_EQ(services.log, Strings{"Popup"});
+    // An error in tray handling is shown with the window's caption.
+    view.failPopup = true;
+    form.TrayNotification(kRightButtonUp);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(std::make_tuple(services.messages[0].prompt, services.messages[0].style, services.messages[0].title),
+              std::make_tuple("no menu", int(vbInformation), "Orvane2 - Монитор узлов"));
 }
 
 TEST_F(Window, WithoutANotificationAreaTheMenuIsOnTheWindowAndToggleOnlyMinimises)
@@ -130,17 +136,6 @@ TEST_F(Window, WithoutANotificationAreaTheMenuIsOnTheWindowAndToggleOnlyMinimise
     form.showhide_Click();
     form.showhide_Click();
     EXPECT_EQ(services.log, (Strings{"Minimize", "Restore"}));
-}
-
-TEST_F(Window, ErrorsInTrayHandlingAreShownWithTheWindowCaption)
-{
-    Load("checkinterval 5\ngroup G\n");
-    view.failPopup = true;
-    form.TrayNotification(kRightButtonUp);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, "no menu");
-    EXPECT_EQ(services.messages[0].style, vbInformation);
-    EXPECT_EQ(services.messages[0].title, "Orvane2 - Монитор узлов");
 }
 
 TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
@@ -319,6 +314,7 @@ TEST_F(Window, LabelsTellTheLastCheckInWords)
          "name.lan\n10.0.0.2\nнет права отправлять ICMP\nс 07.12.2026 14:05:31"},
     };
     for (const Step& step : steps) {
+        services.openNotices.clear();  // every box closed: what is told once per run stays told
         services.now += step.later;
         probe->addresses = {{"10.0.0.1", "10.0.0.1"}};
         if (step.nameResolves)
