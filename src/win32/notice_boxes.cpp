@@ -30,7 +30,9 @@ struct NoticeBoxes::Open {
 
 namespace {
 
-constexpr UINT kNoticeStyle = MB_OK | MB_SETFOREGROUND;  // as MsgBox with vbOKOnly
+// As MsgBox with vbOKOnly, but the box comes up on its own while the user works
+// elsewhere: it does not ask for the foreground, so it takes no keyboard focus.
+constexpr UINT kNoticeStyle = MB_OK;
 
 }  // namespace
 

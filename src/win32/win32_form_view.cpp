@@ -243,7 +243,7 @@ void Win32FormView::FitHeight()
     GetWindowRect(window_, &window);
     const RECT first = OuterRect(layout::kClientWidth, layout::kClientHeight);
     int height = board_.WindowHeight ? Px(*board_.WindowHeight, dpi_) : first.bottom - first.top;
-    if (menuBar_ != nullptr)
+    if (menuBar_ != nullptr && !scrollArea_)
         height += Metric(SM_CYMENU);
     const int width = scrollArea_ ? first.right - first.left + Metric(SM_CXVSCROLL) : window.right - window.left;
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -385,7 +385,14 @@ void Win32FormView::ShowMenuBar()
     menuBar_ = CreateMenu();
     AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(CreateCommandMenu()), Widen(kMenuCaption).c_str());
     SetMenu(window_, menuBar_);
-    // The menu bar takes its height from the window, not from the board.
+    // The menu bar takes its height from the window, not from the board; a window already
+    // as tall as the screen allows gives it room from the scrolling board instead.
+    if (scrollArea_ && board_.Viewport) {
+        const int room = Metric(SM_CYMENU) * layout::kTwipsPerInch / static_cast<int>(dpi_);
+        board_.Viewport->height -= room;
+        board_.StatusString.rect.top -= room;
+        LayOut();
+    }
     FitHeight();
 }
 
