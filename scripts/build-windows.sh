@@ -7,7 +7,8 @@
 #
 # 1. installs what is missing: mingw-w64 (POSIX threads), Wine with its fonts and
 #    the X libraries its display driver loads (runs the tests), NSIS and zip
-#    (packages), GoogleTest's sources, CMake, Ninja, iproute2 (namespace tests);
+#    (packages), GoogleTest's sources, CMake, Ninja, iproute2 (namespace tests), and
+#    the virtual desktop the tests show windows on (Xvfb, openbox, trayer, xdotool);
 # 2. builds GoogleTest from Debian's sources for the same target, once, into
 #    build-windows/third_party/googletest;
 # 3. configures the project with cmake/toolchains/mingw-w64-x86_64.cmake and builds
@@ -24,7 +25,8 @@ jobs=${ORVANE2_JOBS:-2}
 
 export DEBIAN_FRONTEND=noninteractive
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine nsis zip googletest iproute2
-    libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3)
+    libxrender1 libxrandr2 libxcursor1 libxi6 libxinerama1 libxcomposite1 libxfixes3
+    xvfb xauth openbox trayer xdotool x11-utils imagemagick)  # the desktop the tests run the program on
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
