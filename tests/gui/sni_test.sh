@@ -6,23 +6,26 @@
 # the exported menu ends the program with exit code 0, and the item goes away.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/desktop.sh"
-HOST=$(cd "$(dirname "$0")" && pwd)/sni_host.py
 start_xvfb && start_bus
-/usr/bin/python3 "$HOST" >"$WORK/host.log" & PIDS+=($!)
-wait_until 5 grep -q ready "$WORK/host.log" || fail "the host did not start"
-cd "$WORK" && printf 'checkinterval 3600\ngroup Local\n127.0.0.1 loopback\n' >board.cfg
-start_program board.cfg
+/usr/bin/python3 "$GUI/sni_host.py" >"$WORK/host.log" & PIDS+=($!)
+wait_until 5 has_name org.kde.StatusNotifierWatcher || fail "the host did not start"
+cd "$WORK" && printf 'checkinterval 3600\ngroup Local\n127.0.0.1 loopback\n' >board.cfg && start_program board.cfg
 WIN=$(find_window "Монитор узлов") || fail "no window"
 wait_until 10 eval 'ITEM=$(awk "/^registered/ { print \$2 }" host.log); [ -n "$ITEM" ]' || fail "no item registered"
-sni() { /usr/bin/python3 "$HOST" "$ITEM" "$@"; }
-[ "$(sni get Id) $(sni get Title)" = "Orvane2 Orvane2" ] || fail "the item's Id and Title: $(sni get Id) $(sni get Title)"
-[ "$(sni get ToolTip)" = "Монитор узлов активен" ] || fail "the tooltip reads \"$(sni get ToolTip)\""
-MENU=$(sni menu 2>&1) || true
-[ "$(cut -d' ' -f2- <<<"$MENU")" = $'Показать/скрыть в трей (ЛКМ)\nСменить конфиг\nВыход' ] ||
-    fail "the exported menu holds [$MENU]"
-sni activate 10 10 && wait_until 5 hidden "$WIN" || fail "Activate did not hide the window"
-sni activate 10 10 && wait_until 5 shown "$WIN" || fail "a second Activate did not show the window"
-sni click "$(awk '$2 == "Выход" { print $1 }' <<<"$MENU")" || fail "the exported menu took no click on \"Выход\""
+send() { dbus-send --session --print-reply --dest="$ITEM" "$@"; } # PATH INTERFACE.METHOD ARG...
+text() { # the item's property $1: its quoted strings, run together
+    send /StatusNotifierItem org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:"$1" | awk -F'"' 'NR > 1 { printf "%s", $2 }'
+}
+SEEN="$(text Id), $(text Title), $(text ToolTip)" MENU=$(text Menu) || true
+[ "$SEEN" = "Orvane2, Orvane2, Монитор узлов активен" ] || fail "the item's Id, Title and tooltip: $SEEN"
+ROWS=$(send "$MENU" com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label |
+    awk -F'"' '/int32/ { id = $1; sub(/.*int32 /, "", id) } /"label"/ { getline; print id, $2 }') || true
+[ "$(cut -d' ' -f2- <<<"$ROWS")" = $'Показать/скрыть в трей (ЛКМ)\nСменить конфиг\nВыход' ] || fail "the exported menu holds [$ROWS]"
+activate() { send /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:10 int32:10 >/dev/null; }
+activate && wait_until 5 hidden "$WIN" || fail "Activate did not hide the window"
+activate && wait_until 5 shown "$WIN" || fail "a second Activate did not show the window"
+send "$MENU" com.canonical.dbusmenu.Event int32:"$(awk '$2 == "Выход" { print $1 }' <<<"$ROWS")" string:clicked variant:int32:0 uint32:0 >/dev/null ||
+    fail "the exported menu took no click on \"Выход\""
 code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\" in the exported menu, expected 0"
 wait_until 5 grep -qx "unregistered $ITEM" host.log || fail "the item is still registered"
 echo PASS
