@@ -48,7 +48,7 @@ bool ReadPieces(QFile& file, const std::function<bool(QByteArrayView)>& take)
 }
 
 // Hands take the pieces of UTF-8 text cut at whole characters, the cut-off end of each
-// carried into the next; what is left at the end is returned.
+// carried into the next; Left() is what no later piece completed.
 class WholeCharacterPieces {
 public:
     explicit WholeCharacterPieces(std::function<bool(std::string_view)> take) : take_(std::move(take)) {}
