@@ -9,13 +9,20 @@ namespace orvane2 {
 
 namespace {
 
-// Every delimiter is ASCII, and no byte of a multi-byte UTF-8 sequence is ASCII, so the
-// text can be cut byte by byte.
-constexpr std::string_view kRecordEnds = ",\r\n";
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// Where the record under way ends in the piece: at a comma, CR or LF, or at the piece's
+// end. Every delimiter is ASCII, and no byte of a multi-byte UTF-8 sequence is ASCII, so
+// the text can be cut byte by byte. (A plain loop: find_first_of searches the set of
+// delimiters anew for every byte.)
+std::size_t FindRecordEnd(std::string_view piece, std::size_t pos)
+{
+    while (pos < piece.size() && piece[pos] != ',' && piece[pos] != '\r' && piece[pos] != '\n')
+        ++pos;
+    return pos;
 }
 
 }  // namespace
@@ -58,7 +65,7 @@ void RecordSplitter::Feed(std::string_view piece, const Take& take)
                 }
                 break;
             case Mode::Plain: {
-                const std::size_t end = std::min(piece.find_first_of(kRecordEnds, pos), piece.size());
+                const std::size_t end = FindRecordEnd(piece, pos);
                 Append(piece.substr(pos, end - pos));
                 pos = end;
                 if (pos < piece.size()) {
@@ -79,8 +86,7 @@ void RecordSplitter::Feed(std::string_view piece, const Take& take)
                 break;
             }
             case Mode::AfterQuote: {  // text after the closing quote is dropped
-                const std::size_t end = std::min(piece.find_first_of(kRecordEnds, pos), piece.size());
-                pos = end;
+                pos = FindRecordEnd(piece, pos);
                 if (pos < piece.size())
                     mode_ = piece[pos++] == '\r' ? Mode::AfterCr : Mode::BeforeRecord;
                 break;
