@@ -6,6 +6,7 @@
 //
 //   cycle_bench [hosts=100] [cycles=20]
 
+#include "bench_board.h"
 #include "core/form1.h"
 #include "probe/ping_ipv4.h"
 #include "qt/qt_form_services.h"
@@ -69,13 +70,12 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
 
     QTemporaryDir dir;
-    QFile config(dir.filePath(QStringLiteral("bench.cfg")));
-    if (!config.open(QIODevice::WriteOnly))
-        return 2;
-    config.write("checkinterval 3600\ngroup Bench\n");
+    QByteArrayList loopback;
     for (int i = 1; i <= hosts; ++i)
-        config.write(QStringLiteral("127.0.%1.%2 host%3\n").arg(i / 250).arg(i % 250 + 1).arg(i).toUtf8());
-    config.close();
+        loopback.append(QStringLiteral("127.0.%1.%2").arg(i / 250).arg(i % 250 + 1).toUtf8());
+    const QString config = WriteBenchBoard(dir, loopback);
+    if (config.isEmpty())
+        return 2;
 
     QtFormServices services;
     QtFormView view;
@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     TimedProbe* timed = nullptr;
     // The interval of an hour keeps the window's own timer out of the way: the
     // benchmark runs the cycles itself.
-    form.Load(config.fileName().toStdString(), [&timed] {
+    form.Load(config.toStdString(), [&timed] {
         auto probe = std::make_unique<TimedProbe>();
         timed = probe.get();
         return probe;

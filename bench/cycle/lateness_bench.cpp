@@ -11,6 +11,7 @@
 // Uses only Form1, QtFormServices, QtFormView, PingIPv4 and Qt, so that the same source
 // builds against an older tree and measures it alike.
 
+#include "bench_board.h"
 #include "core/check_cycle.h"
 #include "core/form1.h"
 #include "probe/ping_ipv4.h"
@@ -64,13 +65,12 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
 
     QTemporaryDir dir;
-    QFile config(dir.filePath(QStringLiteral("bench.cfg")));
-    if (!config.open(QIODevice::WriteOnly))
-        return 2;
-    config.write("checkinterval 3600\ngroup Bench\n");
+    QByteArrayList silent;
     for (int i = 1; i <= hosts; ++i)
-        config.write(QByteArray(argv[i + 1]) + " host" + QByteArray::number(i) + "\n");
-    config.close();
+        silent.append(argv[i + 1]);
+    const QString config = WriteBenchBoard(dir, silent);
+    if (config.isEmpty())
+        return 2;
 
     // Driven as main() drives them; the interval of an hour keeps the window's own timer
     // out of the way: the cycles are started here, as its tick would start them.
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     QtFormView view;
     Form1 form(services, view);
     view.Bind(form);
-    form.Load(config.fileName().toStdString(), [] { return std::make_unique<PingIPv4>(); });
+    form.Load(config.toStdString(), [] { return std::make_unique<PingIPv4>(); });
     view.show();
 
     std::vector<double> lateness;  // ms, every deadline of every cycle
