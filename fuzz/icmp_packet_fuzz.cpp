@@ -18,6 +18,11 @@ static unsigned At(const Bytes& b, std::size_t i)
 {
     return std::to_integer<unsigned>(b[i]);
 }
+// Whether the ICMP header at b[i] carries the request's identifier and sequence number.
+static bool SameIds(const Bytes& b, std::size_t i, const EchoRequestKey& k)
+{
+    return (At(b, i + 4) << 8 | At(b, i + 5)) == k.id && (At(b, i + 6) << 8 | At(b, i + 7)) == k.sequence;
+}
 static Bytes WithChecksum(Bytes b, std::size_t icmpAt)
 {
     b[icmpAt + 2] = b[icmpAt + 3] = std::byte{0};
@@ -31,10 +36,12 @@ static Verdict CheckMessage(const Bytes& m, std::uint32_t source, const EchoRequ
     const bool answer = c.verdict == Verdict::kAnswer, failure = c.verdict == Verdict::kFailureReport;
     Require(answer ? c.data.data() == m.data() + 8 && c.data.size() == m.size() - 8 : c.data.empty(), "data");
     Require((!answer && !failure) || (Checksum(m) == 0 && At(m, 0) == c.type), "verdict on a bad checksum or type");
-    Require(!answer || (c.type == kEchoReply && (At(m, 4) << 8 | At(m, 5)) == key.id &&
-                        (At(m, 6) << 8 | At(m, 7)) == key.sequence && source == key.destination),
-            "wrong answer");
-    Require(!failure || (IsFailureReport(c.type) && m.size() >= 36), "failure report of no failure");
+    Require(!answer || (c.type == kEchoReply && SameIds(m, 0, key) && source == key.destination), "wrong answer");
+    // An error must quote this very request: an IP header naming its destination, then type 8, code 0 and its ids.
+    const std::size_t q = m.size() < 28 ? 0 : 8 + (At(m, 8) & 0x0F) * 4u;
+    const bool quotesRequest = q >= 28 && m.size() >= q + 8 && At(m, q) == kEchoRequest && At(m, q + 1) == 0 &&
+                               SameIds(m, q, key) && std::memcmp(m.data() + 24, &key.destination, 4) == 0;
+    Require(!failure || (IsFailureReport(c.type) && quotesRequest), "failure report about another packet");
     return c.verdict;
 }
 

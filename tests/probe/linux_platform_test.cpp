@@ -1,14 +1,28 @@
 // SPDX-License-Identifier: MIT
-// The parts of the Linux platform that need no network: the Windows numbers it
-// reports, inet_addr's rules and those of the sockets library.
+// PingIPv4 on the Linux platform. First the parts that need no network: the Windows
+// numbers it reports, inet_addr's rules and those of the sockets library. Then the
+// private network of test_network.sh: this process joins the client namespace,
+// icmp_peer plays the host 192.0.2.2, and every case runs through a ping socket and
+// through a raw socket (needs root; skipped otherwise).
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <tuple>
 
 #include "probe/linux_probe_platform.h"
+#include "probe/ping_ipv4.h"
 #include "probe/status_mapping.h"
 
 namespace orvane2 {
@@ -19,9 +33,8 @@ TEST(StatusMapping, GivesTheWindowsNumbers)
     const std::tuple<std::uint8_t, std::uint8_t, std::int32_t> errors[] = {
         {3, 0, 11002},  {3, 1, 11003},  {3, 2, 11004},  {3, 3, 11005},  {3, 4, 11009},
         {3, 13, 11003}, {11, 0, 11013}, {11, 1, 11014}, {12, 0, 11015}, {5, 0, 11050}};
-    for (const auto& [type, code, status] : errors) {
+    for (const auto& [type, code, status] : errors)
         EXPECT_EQ(IpStatusForIcmpError(type, code), status) << "type " << +type << " code " << +code;
-    }
     EXPECT_EQ(IpStatusForErrno(ENETUNREACH), 11002);
     EXPECT_EQ(IpStatusForErrno(EHOSTUNREACH), 11003);
     EXPECT_EQ(WsaErrorForLookup(EAI_NONAME), 11001);
@@ -33,12 +46,11 @@ TEST(StatusMapping, GivesTheWindowsNumbers)
 TEST(LinuxPlatform, ParsesLikeInetAddrAndKeepsTheSocketsLibraryRules)
 {
     LinuxProbePlatform platform;
-    for (const char* text : {"127.0.0.1", "127.1", "2130706433", "0x7f.0.0.1", "0177.0.0.01"}) {
-        EXPECT_EQ(platform.ParseAddress(text), inet_addr("127.0.0.1")) << text;
-    }
-    for (const char* text : {"255.255.255.255", "1.2.3.256", " 1.2.3.4", "08.0.0.1", "localhost", ""}) {
+    const std::uint32_t loopback = inet_addr("127.0.0.1");
+    for (const char* text : {"127.0.0.1", "127.1", "2130706433", "0x7f.0.0.1", "0177.0.0.01"})
+        EXPECT_EQ(platform.ParseAddress(text), loopback) << text;
+    for (const char* text : {"255.255.255.255", "1.2.3.256", " 1.2.3.4", "08.0.0.1", "localhost", ""})
         EXPECT_EQ(platform.ParseAddress(text), kNotAnAddress) << text;
-    }
     EXPECT_EQ(platform.CleanupSockets(), -1) << "no clean-up without start-up";
     EXPECT_EQ(platform.LastError(), 10093);
     EXPECT_EQ(platform.StartSockets(0x0000), 10092);
@@ -48,12 +60,161 @@ TEST(LinuxPlatform, ParsesLikeInetAddrAndKeepsTheSocketsLibraryRules)
     EXPECT_EQ(platform.CopyText("127.0.0.1", 4), "127");
     EXPECT_EQ(platform.CopyText("127.0.0.1", 0), std::nullopt);
     std::vector<std::byte> reply(36);
-    EXPECT_EQ(platform.SendEcho(0, 1, nullptr, 0, reply, 100), 0u) << "stdin is no echo handle";
+    EXPECT_EQ(platform.SendEcho(0, loopback, nullptr, 0, reply, 100), 0u) << "stdin is no echo handle";
     EXPECT_EQ(platform.LastError(), 6);
-    EXPECT_EQ(platform.SendEcho(0, 1, "x", 1, reply, 100), 0u) << "no room for the payload";
+    EXPECT_EQ(platform.SendEcho(0, loopback, "x", 1, reply, 100), 0u) << "no room for the payload";
     EXPECT_EQ(platform.LastError(), 11001);
     EXPECT_FALSE(platform.CloseEcho(kInvalidEchoHandle));
 }
+
+const std::string kHost = "192.0.2.2";            // icmp_peer, when it runs
+const std::string kSilentHost = "192.0.2.3";      // the hosts namespace, which answers no echo
+const std::string kUnreachable = "198.51.100.7";  // reported host unreachable by 192.0.2.2
+const std::string kUnrouted = "198.51.100.200";   // no route from the client
+
+int Shell(const std::string& arguments)
+{
+    const int status = std::system(("bash " TEST_NETWORK_SH " " + arguments).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Packets the client namespace has received: Ip InReceives of /proc/net/snmp.
+long Received()
+{
+    std::ifstream snmp("/proc/thread-self/net/snmp");
+    std::string skip;
+    long received = -1;
+    std::getline(snmp, skip);
+    snmp >> skip >> skip >> skip >> received;
+    return received;
+}
+
+struct Outcome {
+    bool answered;
+    std::int32_t reason, status, roundTrip;
+    long ms, received;  // how long Ping took, packets received meanwhile
+};
+std::ostream& operator<<(std::ostream& os, const Outcome& o)
+{
+    return os << "answered " << o.answered << ", Reason " << o.reason << ", Status " << o.status << ", RoundTripTime "
+              << o.roundTrip << ", " << o.ms << " ms, " << o.received << " packets received meanwhile";
+}
+
+// One Ping by a probe whose Reason and RoundTripTime earlier calls left at 9 and 5555.
+Outcome TimedPing(const std::string& ip, std::int32_t timeoutMs = 1000, const std::string& data = "")
+{
+    PingIPv4 probe;
+    std::tie(probe.Reason, probe.RoundTripTime) = std::make_pair(9, 5555);
+    const long before = Received();
+    const auto start = std::chrono::steady_clock::now();
+    const bool answered = probe.Ping(ip, timeoutMs, data);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    return {answered, probe.Reason, probe.Status, probe.RoundTripTime, took.count(), Received() - before};
+}
+
+class InNamespace : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "builds network namespaces, which needs root: run the tests as root";
+        const int up = Shell("up " + name_ + " " + GetParam());
+        if (up == 77)
+            GTEST_SKIP() << "network namespaces cannot be created on this machine";
+        ASSERT_EQ(up, 0) << "test_network.sh up failed";
+        home_ = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        const int client = open(("/run/netns/" + name_ + "-c").c_str(), O_RDONLY | O_CLOEXEC);
+        const int joined = setns(client, CLONE_NEWNET);
+        close(client);
+        ASSERT_EQ(joined, 0) << "cannot join the client namespace";
+    }
+    void TearDown() override
+    {
+        if (peer_ != nullptr)
+            pclose(peer_);
+        if (home_ >= 0) {  // the network is up
+            setns(home_, CLONE_NEWNET);
+            close(home_);
+            Shell("down " + name_);
+        }
+    }
+
+    // Runs icmp_peer in namespace NAME-ns and returns its first line; `serve` goes on
+    // until the next call or the end of the test.
+    std::string Peer(const std::string& ns, const std::string& arguments)
+    {
+        if (peer_ != nullptr)
+            pclose(peer_);
+        peer_ = popen(("ip netns exec " + name_ + "-" + ns + " " ICMP_PEER " " + arguments).c_str(), "re");
+        char line[128] = "";
+        return peer_ != nullptr && std::fgets(line, sizeof line, peer_) != nullptr ? line : "";
+    }
+
+    const std::string name_ = "orv2p-" + std::to_string(getpid());
+    int home_ = -1;
+    FILE* peer_ = nullptr;
+};
+
+// Status 0: the host answers. A silent host takes the whole timeout, and no longer.
+TEST_P(InNamespace, EachHostGivesItsOutcome)
+{
+    const struct {
+        std::string serve, ip;  // serve: icmp_peer's actions from this case on
+        std::size_t payload;
+        std::int32_t status;
+    } cases[] = {{"", kSilentHost, 0, 11010},    {"", kUnreachable, 0, 11003},    {"", kUnrouted, 0, 11002},
+                 {"reply", kHost, 0, 0},         {"", kHost, 32767, 0},  // the largest payload, in fragments
+                 {"error:3:3", kHost, 0, 11005}, {"error:11:0", kHost, 0, 11013}, {"error:12:0", kHost, 0, 11015}};
+    for (const auto& c : cases) {
+        if (!c.serve.empty()) {
+            ASSERT_EQ(Peer("h", "serve " + c.serve), "ready\n");
+        }
+        const Outcome o = TimedPing(c.ip, 1000, std::string(c.payload, 'x'));
+        const bool answer = c.status == 0;
+        EXPECT_TRUE(o.answered == answer && o.reason == (answer ? 9 : 3) && o.status == c.status &&
+                    (answer ? o.roundTrip >= 0 && o.roundTrip < 1000 : o.roundTrip == 5555))
+            << c.ip << ' ' << c.serve << " with " << c.payload << " bytes should give Status " << c.status << ": " << o;
+        EXPECT_TRUE(c.status != 11010 || (o.ms >= 1000 && o.ms < 1800)) << o;
+    }
+}
+
+// icmp_peer answers each request after 300 ms of near misses: a Ping of 200 ms must
+// time out at its deadline, and the next Ping must find its answer among them.
+TEST_P(InNamespace, NearMissesNeitherAnswerNorMoveTheDeadline)
+{
+    ASSERT_EQ(Peer("h", "serve flood:300 reply"), "ready\n");
+    const Outcome early = TimedPing(kHost, 200), late = TimedPing(kHost);
+    EXPECT_TRUE(!early.answered && early.status == 11010 && early.ms >= 200 && early.ms < 700) << early;
+    EXPECT_TRUE(late.answered && late.roundTrip >= 300 && late.roundTrip < 1000) << late;
+    EXPECT_GT(std::min(early.received, late.received), 1000) << "the near misses did not reach the client";
+}
+
+TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
+{
+    ASSERT_EQ(Peer("h", "serve reply"), "ready\n");
+    using Fds = std::filesystem::directory_iterator;
+    const auto descriptors = [] { return std::distance(Fds("/proc/self/fd"), Fds()); };
+    PingIPv4 probe;
+    std::string ip;
+    probe.Resolve("localhost", ip);  // the C library keeps descriptors from its first lookup
+    const auto before = descriptors();
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_TRUE(probe.Ping(kHost) && !probe.Ping(kUnrouted) && !probe.Ping(kSilentHost, 1) &&
+                    !probe.Ping("no address") && probe.Resolve(" localhost ", ip) == 0);
+        EXPECT_THROW(probe.Ping(kHost, 1000, std::string(32768, 'x')), std::overflow_error);
+    }
+    EXPECT_EQ(descriptors(), before);
+}
+
+// Lookups by icmp_peer in the client namespace, whose resolv.conf names 127.0.0.1.
+TEST_P(InNamespace, FailedLookupKeepsTheCallersIp)
+{
+    EXPECT_EQ(Peer("c", "resolve ' orvane2-no-such-host.invalid ' 192.0.2.99"), "11002 192.0.2.99\n");
+    EXPECT_EQ(Peer("c", "resolve ' localhost ' 192.0.2.99"), "0 127.0.0.1\n") << "/etc/hosts still works";
+}
+
+INSTANTIATE_TEST_SUITE_P(Socket, InNamespace, ::testing::Values("ping", "raw"),
+                         [](const auto& test) { return test.param; });
 
 }  // namespace
 }  // namespace orvane2
