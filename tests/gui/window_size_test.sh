@@ -3,7 +3,10 @@
 # The window fits a known board in pixels, with a menu bar while the desktop has no tray;
 # the path, unquoted with a blank and looking like a Qt option, arrives whole. A board of
 # 255 hosts fits the 800 pixels of the screen and scrolls to its last label. Without a
-# configuration: its message, exit code 1, and a left-over restart.bat is deleted.
+# configuration: its message, exit code 1, and a left-over restart.bat is deleted. The menu
+# entry's command, as installed, run by a user who never started the program: it makes
+# ~/.config/orvane2, puts the example configuration there and shows its board, running in
+# that folder; a file the user has since edited is never replaced.
 ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 start_xvfb
@@ -43,4 +46,20 @@ text=$(message_text "$BOX") && [ "$text" = "Конфигурационный ф�
 press_ok "$BOX"
 code=$(exit_code "$PID") && [ "$code" = 1 ] || fail "exit code $code after the message, expected 1"
 [ ! -e restart.bat ] || fail "the left-over restart.bat is still there"
+
+PREFIX=$WORK/prefix HOME=$WORK/home
+cmake --install "$(dirname "$(dirname "$ORVANE2")")" --prefix "$PREFIX" --component orvane2 >/dev/null
+command=$(sed -n 's/^Exec=//p' "$PREFIX/share/applications/orvane2.desktop")
+[ "$command" = "$PREFIX/libexec/orvane2/start-in-config-folder" ] || fail "the menu entry runs \"$command\""
+FOLDER=$HOME/.config/orvane2 PROGRAM=(env -u XDG_CONFIG_HOME HOME="$HOME" "$command")
+start_program
+WIN=$(find_window "Монитор узлов") || fail "no window on the first start: $(cat "$WORK/program.log")"
+cmp "$FOLDER/vantor2.cfg" "$(dirname "$0")/../../examples/vantor2.cfg" || fail "the folder holds no copy of the example"
+[ "$(readlink "/proc/$PID/cwd")" = "$FOLDER" ] || fail "the program runs in $(readlink "/proc/$PID/cwd")"
+import -window "$WIN" "$ARTIFACTS/first_start.png"
+stop_program
+printf 'checkinterval 3600\ngroup Mine\n127.0.0.1 mine\n' >"$FOLDER/vantor2.cfg"
+start_program
+find_window "Монитор узлов" >/dev/null && [ "$(sed -n 2p "$FOLDER/vantor2.cfg")" = "group Mine" ] ||
+    fail "the second start replaced the user's file"
 echo PASS

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFile>
-#include <QScreen>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
@@ -160,26 +158,6 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
     // Offscreen there is no notification area: the menu is on the window instead.
     ASSERT_NE(view.MenuBar(), nullptr);
     EXPECT_EQ(view.MenuBar()->actions().at(0)->text(), QString::fromUtf8("Меню"));
-}
-
-// A board taller than the screen scrolls above the status line, each label at its place.
-TEST(QtView, TallBoardScrollsToItsLastLabel)
-{
-    QByteArray config = "checkinterval 5\ngroup A\n";
-    for (int i = 1; i <= 255; ++i)
-        config += "127.0.0." + QByteArray::number(i) + " h" + QByteArray::number(i) + "\n";
-    LoadedWindow w(config);
-    QtFormView& view = w.view;
-    view.show();
-    QScrollArea* scroller = view.BoardScroller();
-    ASSERT_NE(scroller, nullptr);
-    EXPECT_LE(view.frameGeometry().height(), view.screen()->availableGeometry().height());
-    QLabel* last = view.Label1(255);
-    EXPECT_EQ(last->y(), layout::ToPixels(240 + 254 * 255));
-    EXPECT_GT(view.StatusString()->y(), scroller->geometry().bottom());
-    scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
-    const QRect shown(last->mapTo(scroller->viewport(), QPoint(0, 0)), last->size());
-    EXPECT_TRUE(scroller->viewport()->rect().contains(shown)) << shown.y() << " of " << scroller->viewport()->height();
 }
 
 }  // namespace
