@@ -231,18 +231,12 @@ TEST(Reentrancy, EventsDuringAProbe)
         {"menu show/hide", [](Desk& d) { d.form.showhide_Click(); }, {}, {"HideMinimized"}},
         {"timer tick", [](Desk& d) { d.form.Timer1_Timer(); }, {}, {}},
         {"message box",
-         [](Desk& d) {
-             d.view.failPopup = true;
-             d.form.TrayNotification(kRightButtonUp);
-         },
+         [](Desk& d) { d.view.failPopup = true, d.form.TrayNotification(kRightButtonUp); },
          {},
          {"Popup", "MsgBox"}},
         {"switch cancelled", [](Desk& d) { d.form.changeconfig_Click(); }, {}, {}},
         {"configuration switch",
-         [](Desk& d) {
-             d.view.chosen = "/srv/b.cfg";
-             d.form.changeconfig_Click();
-         },
+         [](Desk& d) { d.view.chosen = "/srv/b.cfg", d.form.changeconfig_Click(); },
          0,
          {"Append restart.bat", "Launch /opt/orvane2", "RemoveTray", "End 0"}},
         {"exit", [](Desk& d) { d.form.exit_Click(); }, 0, {"RemoveTray", "End 0"}},
