@@ -52,7 +52,6 @@ public:
     int LabelCount() const { return static_cast<int>(labels_.size()); }
     QLabel* StatusString() const { return status_; }
     QMenuBar* MenuBar() const { return menuBar_; }
-    QScrollArea* BoardScroller() const { return scroller_; }
 
 protected:
     void moveEvent(QMoveEvent* event) override;

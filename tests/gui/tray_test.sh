@@ -4,8 +4,8 @@
 # window; after a check cycle the labels are dark green for hosts that answer, red for a
 # silent one (exact pixels); a right click opens the menu at the pointer; "Сменить конфиг"
 # with a blank in the path opens a file dialog in Russian, writes restart.bat (two CR LF
-# lines), ends with exit code 0 and the program comes back on that file; "Выход": exit
-# code 0, the icon leaves the tray.
+# lines), ends with exit code 0 and the program comes back on that file, with one icon in
+# the tray. ("Выход" is tried in gui.responsive, during a check.)
 ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 export FONTCONFIG_FILE=$(cd "$(dirname "$0")" && pwd)/no-antialias.conf
@@ -58,10 +58,4 @@ height() { echo $(($(window_size "$WIN" | cut -dx -f2) + $(xprop -id "$WIN" _NET
 wait_until 5 eval '[ "$(height)" = 211 ]' || fail "the new board's window is $(height) pixels high, expected 211"
 import -window "$WIN" "$ARTIFACTS/after_switch.png"
 ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
-click "$ICON" 3
-MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
-click "$MENU" 1 3 3
-code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\", expected 0"
-wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "the icon is still in the tray"
-kill -0 "$TRAY_PID" || fail "the tray ended with the program"
 echo PASS
