@@ -6,14 +6,9 @@
 //
 //   cycle_bench [hosts=100] [cycles=20]
 
-#include "bench_board.h"
-#include "core/form1.h"
+#include "bench_window.h"
 #include "probe/ping_ipv4.h"
-#include "qt/qt_form_services.h"
-#include "qt/qt_form_view.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -64,32 +59,18 @@ int main(int argc, char** argv)
     const int hosts = std::clamp(argc > 1 ? std::atoi(argv[1]) : 100, 1, kMaxHosts);
     const int cycles = std::max(argc > 2 ? std::atoi(argv[2]) : 20, 1);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-
-    QTemporaryDir dir;
     QByteArrayList loopback;
     for (int i = 1; i <= hosts; ++i)
         loopback.append(QStringLiteral("127.0.%1.%2").arg(i / 250).arg(i % 250 + 1).toUtf8());
-    const QString config = WriteBenchBoard(dir, loopback);
-    if (config.isEmpty())
-        return 2;
-
-    QtFormServices services;
-    QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
     TimedProbe* timed = nullptr;
-    // The interval of an hour keeps the window's own timer out of the way: the
-    // benchmark runs the cycles itself.
-    form.Load(config.toStdString(), [&timed] {
+    BenchWindow window(argv[0], loopback, [&timed] {
         auto probe = std::make_unique<TimedProbe>();
         timed = probe.get();
         return probe;
     });
-    view.show();
+    if (!window.Loaded())
+        return 2;
+    Form1& form = window.form;
 
     form.Timer1_Timer();  // warm-up
     std::vector<double> overheadPerHost;

@@ -11,16 +11,11 @@
 // Uses only Form1, QtFormServices, QtFormView, PingIPv4 and Qt, so that the same source
 // builds against an older tree and measures it alike.
 
-#include "bench_board.h"
+#include "bench_window.h"
 #include "core/check_cycle.h"
-#include "core/form1.h"
 #include "probe/ping_ipv4.h"
-#include "qt/qt_form_services.h"
-#include "qt/qt_form_view.h"
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -59,27 +54,13 @@ int main(int argc, char** argv)
     const int cycles = std::max(std::atoi(argv[1]), 1);
     const int hosts = std::min(argc - 2, kMaxHosts);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-
-    QTemporaryDir dir;
     QByteArrayList silent;
     for (int i = 1; i <= hosts; ++i)
         silent.append(argv[i + 1]);
-    const QString config = WriteBenchBoard(dir, silent);
-    if (config.isEmpty())
+    BenchWindow window(argv[0], silent, [] { return std::make_unique<PingIPv4>(); });
+    if (!window.Loaded())
         return 2;
-
-    // Driven as main() drives them; the interval of an hour keeps the window's own timer
-    // out of the way: the cycles are started here, as its tick would start them.
-    QtFormServices services;
-    QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
-    form.Load(config.toStdString(), [] { return std::make_unique<PingIPv4>(); });
-    view.show();
+    Form1& form = window.form;
 
     std::vector<double> lateness;  // ms, every deadline of every cycle
     std::vector<double> cycleMs;
