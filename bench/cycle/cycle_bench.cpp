@@ -9,7 +9,6 @@
 #include "bench_window.h"
 #include "probe/ping_ipv4.h"
 
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
