@@ -23,15 +23,16 @@ public:
                 const std::function<std::unique_ptr<orvane2::HostProbe>()>& createProbe)
         : program_{program, nullptr}
     {
+        view_.Bind(form);
         QFile config(dir_.filePath(QStringLiteral("bench.cfg")));
         loaded_ = config.open(QIODevice::WriteOnly);
-        config.write("checkinterval 3600\ngroup Bench\n");
-        for (qsizetype i = 0; i < hosts.size(); ++i)
-            config.write(hosts[i] + " host" + QByteArray::number(i + 1) + "\n");
-        config.close();
-        view_.Bind(form);
-        if (loaded_)
+        if (loaded_) {
+            config.write("checkinterval 3600\ngroup Bench\n");
+            for (qsizetype i = 0; i < hosts.size(); ++i)
+                config.write(hosts[i] + " host" + QByteArray::number(i + 1) + "\n");
+            config.close();
             form.Load(config.fileName().toStdString(), createProbe);
+        }
         view_.show();
     }
     bool Loaded() const { return loaded_; }
