@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Cross-builds the Windows program, its tests and its packages on Debian 12 with
-# mingw-w64 (64-bit, static GCC runtime), into build-windows/:
+# Cross-builds the Windows program, its tests and its packages on Debian 12 and 13
+# with mingw-w64 (64-bit, static GCC runtime), into build-windows/:
 #
 #   bash scripts/build-windows.sh [EXTRA CMAKE ARGUMENTS...]
 #

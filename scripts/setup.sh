@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs everything the build, the program and the tests need on a Debian 12 machine.
+# Installs everything the build, the program and the tests need on a Debian 12 or 13
+# machine (package names that both releases have).
 # Safe to run again; it only installs what is missing.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -13,7 +14,7 @@ pkgs=(
   iproute2 iputils-ping fping libcap2-bin libcap-dev procps
   sway waybar grim jq libwayland-dev qt6-wayland python3-gi
   dpkg-dev desktop-file-utils file lintian appstream man-db
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
