@@ -169,7 +169,6 @@ public:
             lastOutcome_ = PingOutcome::Answered;
             return true;
         }
-        Reason = 3, Status = 11010;  // request timed out
         lastOutcome_ = failure;
         return false;
     }
