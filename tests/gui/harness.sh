@@ -11,7 +11,8 @@
 #   owns (_NET_WM_PID): top-level by exact title, icon docked in the tray, popup menu.
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
-#   accessible ROLE: "name x y width height" of each widget of that role (AT-SPI);
+#   accessible ROLE: "name x y width height" of each widget whose role matches the regular
+#   expression ROLE (AT-SPI);
 #   count_colour PNG #RRGGBB WxH+X+Y; three_labels_coloured (green, red, green in WIN: the
 #   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host:
 #   PROGRAM runs in namespace NS; SILENT, in a second namespace, answers no echo request.
@@ -139,10 +140,10 @@ t and print(re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1
 read_message() { # through AT-SPI; under Wine with WINEDEBUG=+msgbox, the text it traced last
     if [ -n "${IN_BUS:-}" ]; then timeout 10 /usr/bin/python3 -c "$ALERT" $(tree_pids) 2>/dev/null; else python3 -c "$TRACED" "$WORK/program.log"; fi
 }
-NODES='import sys, pyatspi
+NODES='import re, sys, pyatspi
 def walk(node):
     for c in node:
-        if c.getRoleName() == sys.argv[1]: print(c.name, *c.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
+        if re.fullmatch(sys.argv[1], c.getRoleName()): print(c.name, *c.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
         walk(c)
 [walk(a) for a in pyatspi.Registry.getDesktop(0) if str(a.get_process_id()) in sys.argv[2:]]'
 accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/null; }

@@ -38,7 +38,7 @@ PIDS+=($!)
 click "$MENU" 1 2 3
 DIALOG=$(find_window "Выберите другой конфиг") || fail "no file dialog after \"Сменить конфиг\""
 import -window "$DIALOG" "$ARTIFACTS/file_dialog.png"
-russian() { buttons=$(accessible 'push button' | awk '{ print $1 }' | tr '\n' ' ') && [[ $buttons == *Открыть*Отмена* ]]; }
+russian() { buttons=$(accessible '(push )?button' | awk '{ print $1 }' | tr '\n' ' ') && [[ $buttons == *Открыть*Отмена* ]]; }
 wait_until 10 russian || fail "the file dialog's buttons are not in Russian: $buttons"
 wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
 xdotool type --delay 10 "$CONFIGS/second.cfg"

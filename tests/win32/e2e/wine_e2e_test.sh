@@ -97,16 +97,16 @@ import -window "$WIN" "$ARTIFACTS/windows_after_switch.png" && stop_program
 DIR=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Orvane2
 LINK="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Монитор узлов.lnk"
 KEY='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane2'
-entry() { # the program's entry in the programs list, as regedit exports it, into $WORK/key.txt
-    rm -f "$WORK/key.reg" && start_program regedit /E "$(winpath "$WORK/key.reg")" "$KEY" && exit_code "$PID" 20 >/dev/null
+entry() { # the programs-list entry as reg exports it, into $WORK/key.txt; REG: reg's exit code, 1 without the key
+    rm -f "$WORK/key.reg" && start_program reg export "$KEY" "$(winpath "$WORK/key.reg")" /y && REG=$(exit_code "$PID" 20)
     iconv -f UTF-16 -t UTF-8 "$WORK/key.reg" 2>/dev/null | tr -d '\r' >"$WORK/key.txt" || true
 }
 start_program "$SETUP" /S && [ "$(exit_code "$PID" 30)" = 0 ] || fail "the installer failed"
 [ -f "$DIR/orvane2.exe" ] && [ -f "$DIR/vantor2.cfg" ] && [ -f "$DIR/uninstall.exe" ] && [ -f "$LINK" ] ||
     fail "installed: $(ls "$DIR" | tr '\n' ' '), Start-menu entry: $(ls "$LINK" 2>&1)"
-entry && has '^"DisplayName"="Монитор узлов"$' <"$WORK/key.txt" &&
+entry && [ "$REG" = 0 ] && has '^"DisplayName"="Монитор узлов"$' <"$WORK/key.txt" &&
     has '^"UninstallString"=".*uninstall[.]exe.""$' <"$WORK/key.txt" || fail "no programs-list entry: $(cat "$WORK/key.txt")"
 start_program "$DIR/uninstall.exe" /S && wait_until 30 eval '[ ! -e "$DIR" ] && [ ! -e "$LINK" ]' ||
     fail "uninstalled, left: $(ls "$DIR" "$LINK" 2>&1 | tr '\n' ' ')"
-entry && [ ! -s "$WORK/key.txt" ] || fail "the programs list still has the entry: $(cat "$WORK/key.txt")"
+entry && [ "$REG" = 1 ] || fail "the programs list still has the entry (reg exited $REG): $(cat "$WORK/key.txt")"
 echo PASS
