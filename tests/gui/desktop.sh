@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Desktops beside the harness's Xvfb; source after harness.sh. GUI: this folder, whose fonts
-# (no antialiasing) are used. start_bus: a private session bus; has_name NAME: NAME is owned
-# there. start_sway: headless sway (1280x800) for the program on Wayland; cursor ARGS: its
-# pointer; tap X Y BUTTON: a click; window: the program's window, "SHELL APP_ID WxH X,Y" or "".
+# (no antialiasing) are used. start_bus: a private session bus. start_sway: headless sway
+# (1280x800) for the program on Wayland; window: the program's window there, "SHELL APP_ID
+# WxH X,Y" or "". start_waybar (on sway): a bar along the top whose tray is the session's
+# StatusNotifierItem host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
 GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && export FONTCONFIG_FILE=$GUI/no-antialias.conf
 start_bus() { # no service activation: nothing starts behind the test's back
     printf '<busconfig><listen>unix:path=%s/bus</listen><policy context="default"><allow send_destination="*"/>
@@ -10,23 +11,50 @@ start_bus() { # no service activation: nothing starts behind the test's back
     dbus-daemon --config-file="$WORK/bus.conf" --nofork 2>/dev/null & PIDS+=($!)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus && wait_until 5 test -S "$WORK/bus" || fail "no session bus"
 }
-has_name() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" | has 'boolean true'; }
 start_sway() { # sway refuses root: it runs as nobody, and the test's clients connect by path
-    local run=$WORK/sway xml=$GUI/wlr-virtual-pointer-unstable-v1.xml
+    local run=$WORK/sway
     chmod 711 "$WORK" && mkdir -m 0700 "$run" && chown nobody "$run"
     printf 'output HEADLESS-1 mode 1280x800\nxwayland disable\nfor_window [title="^Монитор узлов$"] floating enable\n' >"$WORK/sway.conf"
     env -i XDG_RUNTIME_DIR="$run" SWAYSOCK="$run/ipc" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         setpriv --reuid nobody --regid nogroup --clear-groups sway -c "$WORK/sway.conf" &>"$WORK/sway.log" & PIDS+=($!)
     export WAYLAND_DISPLAY=$run/wayland-1 SWAYSOCK=$run/ipc && unset DISPLAY QT_QPA_PLATFORM
     wait_until 10 test -S "$SWAYSOCK" -a -S "$WAYLAND_DISPLAY" || fail "sway did not start: $(tail -3 "$WORK/sway.log")"
-    wayland-scanner client-header "$xml" "$WORK/virtual-pointer.h" && wayland-scanner private-code "$xml" "$WORK/virtual-pointer.c"
-    g++ -I"$WORK" -x c "$WORK/virtual-pointer.c" -x c++ "$GUI/virtual_pointer.cpp" -o "$WORK/pointer" -lwayland-client
-    "$WORK/pointer" & PIDS+=($!)
-    wait_until 5 eval 'swaymsg -t get_inputs | has pointer' || fail "sway has no virtual pointer"
+    chmod 711 "$run" && chown root "$WAYLAND_DISPLAY" # the program gives up its capabilities: root reaches it as its owner
 }
 window() {
     swaymsg -t get_tree | jq -r '.. | objects | select(.pid and .name == "Монитор узлов") | .window_rect as $w | [.shell,
         .app_id, "\($w.width)x\($w.height)", "\(.rect.x + $w.x),\(.rect.y + $w.y)"] | join(" ")'
 }
-cursor() { swaymsg -q seat seat0 cursor "$@"; }
-tap() { cursor set "$1" "$2" && sleep 0.6 && cursor press "$3" && cursor release "$3"; } # 0.6 s apart: no double click
+start_waybar() {
+    echo '{"height": 30, "modules-left": ["tray"], "tray": {"icon-size": 16}}' >"$WORK/bar.json" && echo 'window#waybar { background: #203040; }' >"$WORK/bar.css"
+    NO_AT_BRIDGE=1 waybar -c "$WORK/bar.json" -s "$WORK/bar.css" &>"$WORK/waybar.log" & PIDS+=($!)
+    wait_until 10 eval 'call org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher | has "boolean true"' ||
+        fail "waybar's tray did not start: $(tail -3 "$WORK/waybar.log")"
+}
+call() { dbus-send --session --print-reply --dest="$1" "${@:2}"; } # DEST PATH INTERFACE.METHOD ARG...
+prop() { # DEST PATH INTERFACE NAME: the property's quoted strings, run together
+    call "$1" "$2" org.freedesktop.DBus.Properties.Get string:"$3" string:"$4" | awk -F'"' 'NR > 1 { printf "%s", $2 }'
+}
+# The item that the watcher lists is named Orvane2, with its tooltip, and exports the menu of
+# three commands in order; Activate, then the menu's first command, each hide the window (the
+# command HIDDEN succeeds) and show it again (SHOWN); "Выход" ends the program with exit code 0.
+tray_item() {
+    local item="" menu rows seen how code
+    wait_until 10 eval 'item=$(prop org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher \
+        RegisteredStatusNotifierItems); [ -n "$item" ]' || fail "no item registered"
+    item=${item%%/*} # SERVICE or SERVICE/PATH
+    sni() { prop "$item" /StatusNotifierItem org.kde.StatusNotifierItem "$1"; }
+    seen="$(sni Id), $(sni Title), $(sni ToolTip)" menu=$(sni Menu) || true
+    [ "$seen" = "Orvane2, Orvane2, Монитор узлов активен" ] || fail "the item's Id, Title and tooltip: $seen"
+    rows=$(call "$item" "$menu" com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label |
+        awk -F'"' '/int32/ { id = $1; sub(/.*int32 /, "", id) } /"label"/ { getline; print id, $2 }') || true
+    [ "$(cut -d' ' -f2- <<<"$rows")" = $'Показать/скрыть в трей (ЛКМ)\nСменить конфиг\nВыход' ] || fail "the exported menu holds [$rows]"
+    activate() { call "$item" /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:10 int32:10 >/dev/null; }
+    row() { call "$item" "$menu" com.canonical.dbusmenu.Event int32:"$(sed -n "$1s/ .*//p" <<<"$rows")" string:clicked variant:int32:0 uint32:0 >/dev/null; }
+    for how in activate 'row 1'; do
+        $how && wait_until 5 eval "$1" || fail "\"$how\" did not hide the window"
+        $how && wait_until 5 eval "$2" || fail "a second \"$how\" did not show the window"
+    done
+    row 3 || fail "the exported menu took no click on \"Выход\""
+    code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\" in the exported menu, expected 0"
+}
