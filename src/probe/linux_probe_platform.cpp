@@ -2,7 +2,7 @@
 #include "probe/linux_probe_platform.h"
 
 #include <arpa/inet.h>
-#include <linux/icmp.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "probe/echo_exchange.h"
+#include "probe/echo_privilege.h"
 #include "probe/echo_reply.h"
-#include "probe/icmp_packet.h"
 #include "probe/status_mapping.h"
 #include "probe/unique_fd.h"
 #include "probe/windows_codes.h"
@@ -33,17 +33,6 @@ bool PingSocketRefused(int error)
     return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
 }
 
-// A raw ICMP socket sees all ICMP traffic of the host; let only the types that can
-// answer a request wake us up. Without the filter everything still works, only
-// with more reading.
-void FilterRawSocket(int fd)
-{
-    icmp_filter filter{};
-    filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
-                    (1u << icmp::kParameterProblem));
-    setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
-}
-
 // The descriptor behind a handle, or -1 when the value cannot be one.
 int DescriptorOf(EchoHandle handle)
 {
@@ -51,6 +40,8 @@ int DescriptorOf(EchoHandle handle)
 }
 
 }  // namespace
+
+LinuxProbePlatform::LinuxProbePlatform(int sharedRawSocket) : sharedRawSocket_(sharedRawSocket) {}
 
 std::int32_t LinuxProbePlatform::LastError() const
 {
@@ -135,6 +126,12 @@ std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, s
 
 EchoHandle LinuxProbePlatform::OpenEcho()
 {
+    if (sharedRawSocket_ >= 0) {
+        // Each probe gets its own descriptor of the shared socket, which CloseEcho closes.
+        UniqueFd copy(::fcntl(sharedRawSocket_, F_DUPFD_CLOEXEC, 0));
+        lastError_ = copy ? 0 : errno;
+        return copy ? copy.release() : kInvalidEchoHandle;
+    }
     UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
     if (fd) {
         // Without IP_RECVERR the kernel drops ICMP errors about our requests.
@@ -148,12 +145,11 @@ EchoHandle LinuxProbePlatform::OpenEcho()
             lastError_ = errno;
             return kInvalidEchoHandle;
         }
-        fd.reset(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
+        fd.reset(OpenRawIcmpSocket());
         if (!fd) {
             lastError_ = errno;
             return kInvalidEchoHandle;
         }
-        FilterRawSocket(fd.get());
     }
     lastError_ = 0;
     return fd.release();

@@ -6,12 +6,17 @@
 namespace orvane2 {
 
 // The probe's platform on Linux: inet_addr and getaddrinfo for addresses and names,
-// and ICMP echo through a ping socket where net.ipv4.ping_group_range admits the
-// user, else through a raw socket (root or CAP_NET_RAW). Error codes are the
-// Windows numbers of windows_codes.h, except the errno values that OpenEcho and
+// and ICMP echo through a raw socket shared by the probes one at a time, when it is
+// given one, else through a ping socket where net.ipv4.ping_group_range admits the
+// user, else through a raw socket of its own (root or CAP_NET_RAW). Error codes are
+// the Windows numbers of windows_codes.h, except the errno values that OpenEcho and
 // CloseEcho report.
 class LinuxProbePlatform final : public ProbePlatform {
 public:
+    LinuxProbePlatform() = default;
+    // sharedRawSocket: a raw ICMP socket that outlives the platform, or -1.
+    explicit LinuxProbePlatform(int sharedRawSocket);
+
     std::int32_t LastError() const override;
 
     std::uint32_t ParseAddress(const std::string& text) override;
@@ -25,9 +30,10 @@ public:
     std::optional<std::string> FormatAddress(std::uint32_t address) override;
     std::optional<std::string> CopyText(std::string_view text, std::size_t bound) override;
 
-    // The handle is the socket's file descriptor. The reply buffer must hold a reply
-    // record, the payload and 8 bytes more (kIpBufTooSmall otherwise). Timeouts and
-    // ICMP errors return 0 with their IP status as the last error.
+    // The handle is the socket's file descriptor (a duplicate of the shared one). The
+    // reply buffer must hold a reply record, the payload and 8 bytes more
+    // (kIpBufTooSmall otherwise). Timeouts and ICMP errors return 0 with their IP
+    // status as the last error.
     EchoHandle OpenEcho() override;
     // EPERM and EACCES: neither a ping socket nor a raw socket is allowed.
     bool RefusesIcmp(std::int32_t openError) const override;
@@ -36,6 +42,7 @@ public:
     bool CloseEcho(EchoHandle handle) override;
 
 private:
+    int sharedRawSocket_ = -1;
     std::int32_t lastError_ = 0;
     int startedSockets_ = 0;  // start-ups not yet cleaned up
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 #include "core/form1.h"
+#include "probe/echo_privilege.h"
+#include "probe/linux_probe_platform.h"
 #include "probe/ping_ipv4.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
@@ -9,9 +11,18 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
     using namespace orvane2;
+    // First of all, before Qt reads the environment and loads plugins it names: open
+    // the raw ICMP socket if one is needed, and give up every capability.
+    const EchoPrivilege privilege;
+    if (!privilege.Dropped()) {
+        std::fputs("orvane2: could not give up the process's capabilities\n", stderr);
+        return 1;
+    }
     const std::string argumentString = ArgumentString(argc, argv);
 
     // Qt sees only the program name: the arguments are the configuration path and must
@@ -34,7 +45,9 @@ int main(int argc, char** argv)
     QtFormView view;
     Form1 form(services, view);
     view.Bind(form);
-    form.Load(argumentString, [] { return std::make_unique<PingIPv4>(); });
+    form.Load(argumentString, [&privilege] {
+        return std::make_unique<PingIPv4>(std::make_unique<LinuxProbePlatform>(privilege.RawSocket()));
+    });
     view.show();
     return QApplication::exec();
 }

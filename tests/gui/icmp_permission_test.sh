@@ -5,6 +5,8 @@ ACCESSIBLE=1
 # every capability dropped, in a network namespace of its own): the first check cycle
 # says so in one message box; later cycles do not repeat it; the program keeps running.
 source "$(dirname "$0")/harness.sh"
+export FONTCONFIG_FILE=$(cd "$(dirname "$0")" && pwd)/no-antialias.conf
+coloured() { import -window "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
 start_xvfb
 netns "orv2perm-$$"
 ip netns exec "orv2perm-$$" sysctl -qw net.ipv4.ping_group_range="1 0"
@@ -22,4 +24,19 @@ press_ok "$BOX"
 sleep 11 # two more cycles
 ! find_window Orvane2 0 >/dev/null || fail "a message box is open after two more cycles: not closed, or shown again"
 gone "$PID" && fail "the program ended: $(cat "$WORK/program.log")"
+WIN=$(find_window "Монитор узлов") && coloured '#FF0000' || fail "127.0.0.1 is not red"
+stop_program
+# An ordinary user runs a copy with cap_net_raw+p, and a style plugin of their own: Qt runs
+# without any capability (no packet socket, no raw socket), and the probe still gets its echo.
+U=orv2u$$ D=$(mktemp -d) && useradd -M -s /usr/sbin/nologin "$U" && HOOKS+=("userdel $U" "rm -rf $D") || fail "useradd"
+mkdir -p "$D/styles" && chmod 755 "$D" && install -d -o "$U" -m 700 "$D/home" && cp local.cfg "$D"
+cp "$ORVANE2" "$D/orvane2" && cp "$STYLE_PROBE" "$D/styles/" && setcap cap_net_raw+p "$D/orvane2" || fail "setcap"
+PROGRAM=(ip netns exec "orv2perm-$$" setpriv --reuid="$U" --regid="$U" --clear-groups env HOME="$D/home" \
+    XDG_RUNTIME_DIR="$D/home" QT_PLUGIN_PATH="$D" QT_STYLE_OVERRIDE=orvane2probe STYLE_PROBE_LOG="$D/home/log" "$D/orvane2")
+start_program "$D/local.cfg"
+WIN=$(find_window "Монитор узлов") || fail "no window for the user: $(cat "$WORK/program.log")"
+wait_until 15 coloured '#008000' || fail "127.0.0.1 is not green for the user: $(cat "$WORK/program.log")"
+for set in Inh Prm Eff Amb; do has "^Cap$set:[[:space:]]+0+\$" <"$D/home/log" || fail "Qt runs with: $(grep Cap "$D/home/log")"; done
+has '^packet socket refused' <"$D/home/log" && has '^raw ICMP socket refused' <"$D/home/log" ||
+    fail "the user's plugin: $(tail -2 "$D/home/log")"
 echo PASS
