@@ -35,4 +35,4 @@ name=orv2p-$$-0
 network=$root/tests/probe/test_network.sh
 trap 'bash "$network" down "$name"' EXIT
 bash "$network" up "$name" raw
-ip netns exec "$name-c" "$bench" silent 192.0.2.2 20
+ip netns exec "$name" "$bench" silent 192.0.2.2 20

@@ -25,4 +25,4 @@ name=orv2p-$$-0
 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; bash "$root/tests/probe/test_network.sh" down "$name"; rm -rf "$prefix"' EXIT
 bash "$root/tests/probe/test_network.sh" up "$name" raw
-ip netns exec "$name-c" env WINEPREFIX="$prefix" "$run" "$bench" silent 192.0.2.2 10
+ip netns exec "$name" env WINEPREFIX="$prefix" "$run" "$bench" silent 192.0.2.2 10

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The private network of the probe's namespace tests (exit status 77: no namespaces here):
+# The private network of the namespace tests (exit status 77: no namespaces here):
 #   test_network.sh up NAME ping|raw   |   test_network.sh down NAME
-# NAME-c, the client: veth-c 192.0.2.1/24, only route 198.51.100.0/25 via 192.0.2.2; ping
+# NAME, the client: veth-c 192.0.2.1/24, only route 198.51.100.0/25 via 192.0.2.2; ping
 #   sockets open to every group ("ping") or to none ("raw": only raw sockets send ICMP);
-#   under `ip netns exec` its resolv.conf names 127.0.0.1, where nothing listens.
-# NAME-h, the hosts: veth-h 192.0.2.2/24 and 192.0.2.3/24; its stack answers no echo (only
-#   tests/probe/icmp_peer does) and reports 198.51.100.0/25 host unreachable (5 at once,
-#   then one a second). Neighbours are static; nothing connects to any other network.
+#   under `ip netns exec` its name server is 192.0.2.2: a lookup of a name not in
+#   /etc/hosts fails at once, or after 2 s while a test takes the queries and answers none.
+# NAME-s, the silent hosts: veth-h 192.0.2.2/24 and 192.0.2.3/24; its stack answers no echo
+#   (until a test sets net.ipv4.icmp_echo_ignore_all=0 there; tests/probe/icmp_peer.py
+#   answers for 192.0.2.2) and reports 198.51.100.0/25 host unreachable (5 at once, then
+#   one a second). Neighbours are static; nothing connects to any other network.
 set -euo pipefail
 [[ $# -ge 2 && $2 =~ ^[A-Za-z0-9_.-]+$ && ($1 == down || ($1 == up && ${3:-} =~ ^(ping|raw)$)) ]] ||
   { echo "usage: $0 up NAME ping|raw | down NAME" >&2; exit 2; }
-c=$2-c h=$2-h
+c=$2 h=$2-s
 down() { set +e; ip netns del "$c"; ip netns del "$h"; rm -rf "/etc/netns/$c"; rmdir /etc/netns; } 2>/dev/null
 [[ $1 == down ]] && { down; exit 0; }
-# Namespaces of test processes that died before their clean-up (names orv2p-PID[-N]-c/-h).
-for ns in $(ip netns list | grep -oE '^orv2p-[0-9]+(-[0-9]+)?-[ch]' || true); do
+# Namespaces of test processes that died before their clean-up (names orv2p-PID[-N][-s]).
+for ns in $(ip netns list | grep -oE '^orv2p-[0-9]+[-0-9s]*' || true); do
   pid=${ns#orv2p-} && kill -0 "${pid%%-*}" 2>/dev/null || ip netns del "$ns" || true
 done
 ip netns add "$c" 2>/dev/null || { echo "network namespaces cannot be created here" >&2; exit 77; }
@@ -40,4 +42,4 @@ route add unreachable 198.51.100.0/25
 EOF
 ip netns exec "$c" sysctl -qw net.ipv4.ping_group_range="$([[ $3 == ping ]] && echo 0 2147483647 || echo 1 0)"
 ip netns exec "$h" sysctl -qw net.ipv4.icmp_echo_ignore_all=1 net.ipv4.ip_forward=1
-mkdir -p "/etc/netns/$c" && echo "nameserver 127.0.0.1" >"/etc/netns/$c/resolv.conf"
+mkdir -p "/etc/netns/$c" && printf 'nameserver 192.0.2.2\noptions timeout:2 attempts:1\n' >"/etc/netns/$c/resolv.conf"

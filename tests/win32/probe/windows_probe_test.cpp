@@ -26,8 +26,8 @@ TEST(WindowsProbe, LoopbackAnswersWithAndWithoutPayload)
 }
 
 // In test_network.sh's network 192.0.2.2 is silent, 198.51.100.9 is reported unreachable
-// (an ICMP error comes back as a reply record, but is no answer) and the resolver
-// 127.0.0.1 does not answer. Each host has a warm-up Ping first.
+// (an ICMP error comes back as a reply record, but is no answer) and the name server
+// 192.0.2.2 refuses every query. Each host has a warm-up Ping first.
 TEST(WindowsProbeNetwork, SilentAndUnreachableHostsAndAnUnknownName)
 {
     if (std::getenv("ORVANE2_TEST_NETWORK") == nullptr)
