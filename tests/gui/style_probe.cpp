@@ -6,12 +6,13 @@
 #include <linux/if_ether.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <QStyleFactory>
 #include <QStylePlugin>
 #include <cstdlib>
 #include <fstream>
+
+#include "probe/unique_fd.h"
 
 class StyleProbe : public QStylePlugin {
     Q_OBJECT
@@ -22,13 +23,10 @@ public:
     {
         std::ofstream log(std::getenv("STYLE_PROBE_LOG"));
         log << std::ifstream("/proc/self/status").rdbuf();
-        const int packet = ::socket(AF_PACKET, SOCK_RAW, htons(ETH_P_ALL));
-        const int icmp = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
-        log << "packet socket " << (packet >= 0 ? "opened" : "refused") << "\nraw ICMP socket "
-            << (icmp >= 0 ? "opened" : "refused") << '\n';
-        for (const int fd : {packet, icmp})
-            if (fd >= 0)
-                ::close(fd);
+        const orvane2::UniqueFd packet(::socket(AF_PACKET, SOCK_RAW, htons(ETH_P_ALL)));
+        const orvane2::UniqueFd icmp(::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP));
+        log << "packet socket " << (packet ? "opened" : "refused") << "\nraw ICMP socket "
+            << (icmp ? "opened" : "refused") << '\n';
         return QStyleFactory::create(QStringLiteral("Fusion"));
     }
 };

@@ -43,12 +43,10 @@ in_netns() { unshare --net sh -c 'sysctl -qw net.ipv4.ping_group_range="$1" && s
 # Without setcap the post-install step explains ping sockets and succeeds.
 notes=$(in_netns "1 0" env -i PATH=/nonexistent DPKG_ROOT="$R" /bin/sh "$WORK/control/postinst" configure 2>&1) &&
     grep -q 'net.ipv4.ping_group_range' <<<"$notes" || fail "postinst without setcap: $notes"
-# Installed into a root of its own, and again through dpkg-reconfigure: cap_net_raw in the
-# permitted set where ping sockets are refused, no capability where every group may ping.
-# (debconf prefixes DPKG_ROOT to its next configuration path on each of dpkg-reconfigure's two loads)
+# Installed into a root of its own, then dpkg-reconfigure: cap_net_raw=p where ping sockets are
+# refused, none where every group may ping (each debconf load prefixes DPKG_ROOT to a path more).
 P="$WORK/installed" && mkdir -p "$P"/var/lib/dpkg/{info,updates} "$P"/{etc,usr/share/debconf,var/cache/debconf} &&
-    : >"$P/var/lib/dpkg/status" && cp /etc/debconf.conf "$P/etc/" && cp /etc/debconf.conf "$P/usr/share/debconf/" ||
-    fail "no root to install into"
+    : >"$P/var/lib/dpkg/status" && tee "$P"/{etc,usr/share/debconf}/debconf.conf </etc/debconf.conf >/dev/null
 if : >"$WORK/probe" && setcap cap_net_raw+p "$WORK/probe" 2>/dev/null; then
     cmd=(dpkg --root="$P" --force-script-chrootless --force-depends -i "$deb")
     for range in "1 0" "0 2147483647" "1 0"; do
