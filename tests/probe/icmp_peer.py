@@ -1,12 +1,10 @@
 # SPDX-License-Identifier: MIT
-# The host 192.0.2.2 of the probe's namespace tests; run it in NAME-s of test_network.sh:
-#   python3 icmp_peer.py ACTION...
-# For every echo request to 192.0.2.2 it performs the actions in order: `reply`;
-# `error:T:C`, an ICMP error of type T and code C quoting the request; `flood:MS`, near
-# misses of the answer, 20 a millisecond, for MS ms; `hold:PID:MS`, stops process PID
+# The host 192.0.2.2 of the probe's namespace tests, in NAME-s of test_network.sh:
+#   python3 icmp_peer.py ACTION...   performs the actions in order for every echo request:
+# `reply`; `error:T:C`, an ICMP error of type T and code C quoting the request; `flood:MS`,
+# near misses of the answer, 20 a millisecond, for MS ms; `hold:PID:MS`, stops process PID
 # until MS ms after the request, so that what the later actions send waits in its socket.
-# Prints "ready" once listening; ends when the reader of its output goes away (or after a
-# minute).
+# Prints "ready" once listening; ends when the reader of its output goes away, or in a minute.
 import itertools, os, select, signal, socket, struct, sys, time
 
 HOST, OTHER = socket.inet_aton("192.0.2.2"), socket.inet_aton("192.0.2.3")
@@ -48,8 +46,7 @@ def serve(ip_header, request, client, start):
             if name == "reply":
                 host.sendto(icmp(0, 0, ident, sequence, data), (client, 0))
             elif name == "error":
-                kind, code = map(int, argument.split(":"))
-                host.sendto(icmp(kind, code, 0, 0, quote()), (client, 0))
+                host.sendto(icmp(*map(int, argument.split(":")), 0, 0, quote()), (client, 0))
             elif name == "flood":
                 end = time.monotonic() + int(argument) / 1000
                 for i in itertools.count(1):

@@ -211,6 +211,7 @@ TEST_P(InNamespace, FailedLookupKeepsTheCallersIp)
     EXPECT_EQ(ip, "192.0.2.99");
     EXPECT_EQ(probe.Resolve(" localhost ", ip), 0);
     EXPECT_EQ(ip, "127.0.0.1") << "/etc/hosts still works";
+    umount("/etc/resolv.conf");  // a later test in this process mounts its own
 }
 
 INSTANTIATE_TEST_SUITE_P(Socket, InNamespace, ::testing::Values("ping", "raw"),

@@ -7,9 +7,8 @@
 #   under `ip netns exec` its name server is 192.0.2.2: a lookup of a name not in
 #   /etc/hosts fails at once, or after 2 s while a test takes the queries and answers none.
 # NAME-s, the silent hosts: veth-h 192.0.2.2/24 and 192.0.2.3/24; its stack answers no echo
-#   (until a test sets net.ipv4.icmp_echo_ignore_all=0 there; tests/probe/icmp_peer.py
-#   answers for 192.0.2.2) and reports 198.51.100.0/25 host unreachable (5 at once, then
-#   one a second). Neighbours are static; nothing connects to any other network.
+#   and reports 198.51.100.0/25 host unreachable (5 at once, then one a second).
+#   Neighbours are static; nothing connects to any other network.
 set -euo pipefail
 [[ $# -ge 2 && $2 =~ ^[A-Za-z0-9_.-]+$ && ($1 == down || ($1 == up && ${3:-} =~ ^(ping|raw)$)) ]] ||
   { echo "usage: $0 up NAME ping|raw | down NAME" >&2; exit 2; }
