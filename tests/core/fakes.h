@@ -26,7 +26,7 @@ struct ProgramEnded : std::runtime_error {
 struct Message {
     std::string prompt;
     int style;
-    std::string title;  // as shown: the program's title when none was given
+    std::string title;  // empty for the program's own
 };
 
 // Desktop services over an in-memory file system; every step goes to one log.
@@ -34,7 +34,7 @@ class FakeServices final : public FormServices {
 public:
     void MsgBox(const std::string& prompt, int style, const std::string& title) override
     {
-        messages.push_back({prompt, style, title.empty() ? kProgramTitle : title});
+        messages.push_back({prompt, style, title});
         Log("MsgBox");
     }
     void ShowNotice(const std::string& prompt) override
