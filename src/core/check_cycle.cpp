@@ -19,7 +19,7 @@ std::string IcmpNotPermittedMessage()
         "Программе не разрешено отправлять ICMP-запросы (ping), поэтому все узлы "
         "показаны красными. Разрешите ping-сокеты командой "
         "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" "
-        "или дайте программе право cap_net_raw: sudo setcap cap_net_raw+ep $(command -v orvane2)");
+        "или дайте программе право cap_net_raw: sudo setcap cap_net_raw+p $(command -v orvane2)");
 }
 
 CheckCycle::CheckCycle(FormState& state, FormServices& services, BoardSurface& surface)
