@@ -14,8 +14,8 @@
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
 #   expression ROLE (AT-SPI);
 #   count_colour PNG #RRGGBB WxH+X+Y; three_labels_coloured (green, red, green in WIN: the
-#   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host:
-#   PROGRAM runs in namespace NS; SILENT, in a second namespace, answers no echo request.
+#   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in
+#   namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
 #   dead_name_server (after make_silent_host): the program's name server is SILENT, which
 #   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
@@ -162,19 +162,14 @@ three_labels_coloured() { # labels of 167 x 17 pixels, one under the other, the 
     return $ok
 }
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
-make_silent_host() { # two namespaces of this test, joined by a veth pair
-    NS=orv2gui-$$ SILENT=198.51.100.2
-    netns "$NS" && netns "$NS-s"
-    ip -n "$NS" link add v0 type veth peer name v1 netns "$NS-s"
-    ip -n "$NS" addr add 198.51.100.1/30 dev v0 && ip -n "$NS" link set v0 up
-    ip -n "$NS-s" addr add "$SILENT/30" dev v1 && ip -n "$NS-s" link set v1 up
-    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
-    PROGRAM=(ip netns exec "$NS" "${PROGRAM[@]}")
+make_silent_host() {
+    NS=orv2p-$$ SILENT=192.0.2.2 NETWORK=$(dirname "${BASH_SOURCE[0]}")/../probe/test_network.sh
+    bash "$NETWORK" up "$NS" raw || fail "the test network could not be built"
+    HOOKS+=("bash '$NETWORK' down $NS") PROGRAM=(ip netns exec "$NS" "${PROGRAM[@]}")
 }
-dead_name_server() { # the queries never leave the test's namespaces
-    mkdir -p "/etc/netns/$NS" && HOOKS+=("rm -rf /etc/netns/$NS")
-    printf 'nameserver %s\noptions timeout:2 attempts:1\n' "$SILENT" >"/etc/netns/$NS/resolv.conf"
+dead_name_server() {
     ip netns exec "$NS-s" python3 -c 'import socket, sys
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind((sys.argv[1], 53))
 while True: s.recv(4096)' "$SILENT" & PIDS+=($!)
+    wait_until 20 eval 'ip netns exec "$NS-s" ss -Hlun | has ":53 "' || fail "the name server did not start"
 }
