@@ -2,7 +2,8 @@
 ; Installer of the Windows program: one folder under the user's own programs, a
 ; Start-menu entry, an uninstaller and an entry in "Programs and Features". It needs no
 ; administrator: everything goes to the user's profile and HKCU. /S installs and
-; uninstalls silently.
+; uninstalls silently. A choice, off by default, starts the program at logon through a
+; shortcut in the user's Startup folder; /AUTOSTART makes it, also with /S.
 ;
 ; makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DEXE=orvane2.exe -DCONFIG=vantor2.cfg
 ;          -DREADME=readme.txt -DICON=orvane2.ico -DOUTFILE=setup.exe orvane2.nsi
@@ -13,11 +14,15 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+!include "Sections.nsh"
 
 !define PRODUCT "Монитор узлов"
 !define PUBLISHER "Orvane2 developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane2"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define STARTUP_SHORTCUT "$SMSTARTUP\${PRODUCT}.lnk"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -28,6 +33,8 @@ BrandingText "Orvane2 ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -43,7 +50,8 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "MIT License"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION}"
 
-Section "Install"
+Section "${PRODUCT}"
+  SectionIn RO
   SetOutPath "$INSTDIR"
   File "/oname=orvane2.exe" "${EXE}"
   File "/oname=readme.txt" "${README}"
@@ -69,8 +77,33 @@ Section "Install"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+Section /o "Запускать при входе в Windows" AUTOSTART
+  SetOutPath "$INSTDIR"  ; where it starts, as the Start-menu entry does
+  CreateShortCut "${STARTUP_SHORTCUT}" "$INSTDIR\orvane2.exe" "" "$INSTDIR\orvane2.exe" 0 SW_SHOWNORMAL "" "${PRODUCT}"
+SectionEnd
+
+; Installing again with the choice unchecked takes an earlier shortcut away.
+Section "-"
+  ${IfNot} ${SectionIsSelected} ${AUTOSTART}
+    Delete "${STARTUP_SHORTCUT}"
+  ${EndIf}
+SectionEnd
+
+; The choice starts checked when /AUTOSTART is given or an earlier installation made the
+; shortcut, so that installing again over it keeps it.
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUTOSTART" $1
+  ${IfNot} ${Errors}
+  ${OrIf} ${FileExists} "${STARTUP_SHORTCUT}"
+    !insertmacro SelectSection ${AUTOSTART}
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   Delete "${SHORTCUT}"
+  Delete "${STARTUP_SHORTCUT}"
   Delete "$INSTDIR\orvane2.exe"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\vantor2.cfg"

@@ -118,6 +118,10 @@ bool Win32FormView::Create()
                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance_, this);
     if (window_ == nullptr)
         return false;
+    // Run as administrator, the window would not hear the announcement from Explorer, which
+    // runs at the user's lower integrity level, unless it lets the message in.
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    ChangeWindowMessageFilterEx(window_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
 
     // The status line exists from the start, with its first caption; the templates of
     // the two control arrays stay hidden for ever and need no control.
@@ -459,12 +463,22 @@ bool Win32FormView::AddTrayIcon(const std::string& toolTip)
     tray_.hIcon = smallIcon_;
     // The tip field holds 127 characters and its NUL; a longer text is cut.
     lstrcpynW(tray_.szTip, Widen(toolTip).c_str(), static_cast<int>(std::size(tray_.szTip)));
+    trayWanted_ = true;
     trayAdded_ = Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
     return trayAdded_;
 }
 
+void Win32FormView::AddTrayIconAgain()
+{
+    // A refusal here can mean the icon is still there (the shell also announces itself
+    // after other changes), so only a success changes what unloading removes.
+    if (trayWanted_ && Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE)
+        trayAdded_ = true;
+}
+
 void Win32FormView::RemoveTrayIcon()
 {
+    trayWanted_ = false;
     if (!trayAdded_)
         return;
     Shell_NotifyIconW(NIM_DELETE, &tray_);
@@ -491,6 +505,10 @@ LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == taskbarCreated_ && message != 0) {
+        AddTrayIconAgain();
+        return 0;
+    }
     switch (message) {
         case kTrayMessage:
             // The low word carries the mouse message of the icon: 514 a left button, 517 a

@@ -66,6 +66,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunCommand(UINT command);
+    // Adds the icon once more with the same record, after the shell lost it.
+    void AddTrayIconAgain();
 
     UINT Dpi() const;
     // A rectangle in twips as pixels at the current DPI, from a corner in pixels.
@@ -108,8 +110,12 @@ private:
     std::unique_ptr<LabelDescriptions> descriptions_;
 
     bool hiddenMinimized_ = false;
-    bool trayAdded_ = false;
+    bool trayWanted_ = false;  // from AddTrayIcon to RemoveTrayIcon
+    bool trayAdded_ = false;   // the shell has taken the icon
     NOTIFYICONDATAW tray_{};
+    // Sent to every top-level window when the shell's notification area is created
+    // again (Explorer restarted): the icon is gone and must be added once more.
+    UINT taskbarCreated_ = 0;
 };
 
 }  // namespace orvane2::win32

@@ -4,9 +4,10 @@
 # the path, unquoted with a blank and looking like a Qt option, arrives whole. A board of
 # 255 hosts fits the 800 pixels of the screen and scrolls to its last label. Without a
 # configuration: its message, exit code 1, and a left-over restart.bat is deleted. The menu
-# entry's command, as installed, run by a user who never started the program: it makes
-# ~/.config/orvane2, puts the example configuration there and shows its board, running in
-# that folder; a file the user has since edited is never replaced.
+# entry, as installed and copied into ~/.config/autostart as the README says (valid there),
+# its command run by a user who never started the program: it makes ~/.config/orvane2,
+# puts the example configuration there and shows its board, running in that folder; a
+# file the user has since edited is never replaced.
 ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 start_xvfb
@@ -49,7 +50,10 @@ code=$(exit_code "$PID") && [ "$code" = 1 ] || fail "exit code $code after the m
 
 PREFIX=$WORK/prefix HOME=$WORK/home
 cmake --install "$(dirname "$(dirname "$ORVANE2")")" --prefix "$PREFIX" --component orvane2 >/dev/null
-command=$(sed -n 's/^Exec=//p' "$PREFIX/share/applications/orvane2.desktop")
+mkdir -p "$HOME/.config/autostart" && cp "$PREFIX/share/applications/orvane2.desktop" "$HOME/.config/autostart/"
+ENTRY=$HOME/.config/autostart/orvane2.desktop && report=$(desktop-file-validate "$ENTRY" 2>&1) && [ -z "$report" ] ||
+    fail "the autostart entry: $report"
+command=$(sed -n 's/^Exec=//p' "$ENTRY")
 [ "$command" = "$PREFIX/libexec/orvane2/start-in-config-folder" ] || fail "the menu entry runs \"$command\""
 FOLDER=$HOME/.config/orvane2 PROGRAM=(env -u XDG_CONFIG_HOME HOME="$HOME" "$command")
 start_program

@@ -57,6 +57,14 @@ took=$(((${EPOCHREALTIME/./} - start) / 1000)) && echo "a left click during a ch
 [ "$took" -le 300 ] || fail "a left click during a check: the window not hidden after $took ms"
 sleep 0.5 && xdotool click 1 && wait_until 6 shown "$WIN" || fail "a second left click did not show the window"
 
+# --- Explorer restarted: with the window hidden, the shell loses the icon (SHELL_RESTART
+# deletes it), then announces itself with TaskbarCreated: the icon is back and works.
+click "$ICON" 1 && wait_until 6 hidden "$WIN" || fail "a left click did not hide the window"
+"${PROGRAM[@]}" "$SHELL_RESTART" lose && wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "icon not lost"
+"${PROGRAM[@]}" "$SHELL_RESTART" announce && ICON=$(tray_icon) || fail "no icon after TaskbarCreated"
+click "$ICON" 1 && wait_until 6 shown "$WIN" || fail "a left click on the icon added again did not show the window"
+# --- end of the Explorer restart
+
 # The message stays open; the silent hosts start answering, then fall silent again.
 ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
 wait_until 25 labels_are $G $G $G $G $G $G $R || fail "with the message open, no host turned green: $COUNTS"
@@ -96,17 +104,19 @@ import -window "$WIN" "$ARTIFACTS/windows_after_switch.png" && stop_program
 
 DIR=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Orvane2
 LINK="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Монитор узлов.lnk"
+at_logon() { [ -n "$(find "$(dirname "$LINK")" -ipath '*/startup/Монитор узлов.lnk')" ]; } # the Startup shortcut
 KEY='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane2'
 entry() { # the programs-list entry as reg exports it, into $WORK/key.txt; REG: reg's exit code, 1 without the key
     rm -f "$WORK/key.reg" && start_program reg export "$KEY" "$(winpath "$WORK/key.reg")" /y && REG=$(exit_code "$PID" 20)
     iconv -f UTF-16 -t UTF-8 "$WORK/key.reg" 2>/dev/null | tr -d '\r' >"$WORK/key.txt" || true
 }
 start_program "$SETUP" /S && [ "$(exit_code "$PID" 30)" = 0 ] || fail "the installer failed"
-[ -f "$DIR/orvane2.exe" ] && [ -f "$DIR/vantor2.cfg" ] && [ -f "$DIR/uninstall.exe" ] && [ -f "$LINK" ] ||
-    fail "installed: $(ls "$DIR" | tr '\n' ' '), Start-menu entry: $(ls "$LINK" 2>&1)"
+[ -f "$DIR/orvane2.exe" ] && [ -f "$DIR/vantor2.cfg" ] && [ -f "$DIR/uninstall.exe" ] && [ -f "$LINK" ] && ! at_logon ||
+    fail "installed: $(ls "$DIR" | tr '\n' ' '), Start-menu entry: $(ls "$LINK" 2>&1), at logon: $(at_logon && echo yes)"
+start_program "$SETUP" /S /AUTOSTART && [ "$(exit_code "$PID" 30)" = 0 ] && at_logon || fail "/AUTOSTART: no Startup shortcut"
 entry && [ "$REG" = 0 ] && has '^"DisplayName"="Монитор узлов"$' <"$WORK/key.txt" &&
     has '^"UninstallString"=".*uninstall[.]exe.""$' <"$WORK/key.txt" || fail "no programs-list entry: $(cat "$WORK/key.txt")"
-start_program "$DIR/uninstall.exe" /S && wait_until 30 eval '[ ! -e "$DIR" ] && [ ! -e "$LINK" ]' ||
-    fail "uninstalled, left: $(ls "$DIR" "$LINK" 2>&1 | tr '\n' ' ')"
+start_program "$DIR/uninstall.exe" /S && wait_until 30 eval '[ ! -e "$DIR" ] && [ ! -e "$LINK" ] && ! at_logon' ||
+    fail "uninstalled, left: $(ls "$DIR" "$LINK" 2>&1 | tr '\n' ' ') $(at_logon && echo the Startup shortcut)"
 entry && [ "$REG" = 1 ] || fail "the programs list still has the entry (reg exited $REG): $(cat "$WORK/key.txt")"
 echo PASS
