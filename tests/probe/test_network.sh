@@ -16,7 +16,7 @@ c=$2 h=$2-s
 down() { set +e; ip netns del "$c"; ip netns del "$h"; rm -rf "/etc/netns/$c"; rmdir /etc/netns; } 2>/dev/null
 [[ $1 == down ]] && { down; exit 0; }
 # Namespaces of test processes that died before their clean-up (names orv2p-PID[-N][-s]).
-for ns in $(ip netns list | grep -oE '^orv2p-[0-9]+[-0-9s]*' || true); do
+for ns in $(ip netns list 2>/dev/null | grep -oE '^orv2p-[0-9]+[-0-9s]*' || true); do
   pid=${ns#orv2p-} && kill -0 "${pid%%-*}" 2>/dev/null || ip netns del "$ns" || true
 done
 ip netns add "$c" 2>/dev/null || { echo "network namespaces cannot be created here" >&2; exit 77; }
