@@ -169,14 +169,14 @@ TEST_P(InNamespace, EachHostGivesItsOutcome)
     }
 }
 
-// A Ping of 200 ms that finds near misses and then its answer waiting when it goes on
-// 300 ms after its request (icmp_peer.py stops this process meanwhile) must stop at the
+// A Ping of 500 ms that finds near misses and then its answer waiting when it goes on
+// 800 ms after its request (icmp_peer.py stops this process meanwhile) must stop at the
 // first packet past its deadline and time out. A Ping that gets 300 ms of near misses
 // before its answer must find the answer among them.
 TEST_P(InNamespace, NearMissesNeitherAnswerNorMoveTheDeadline)
 {
-    ASSERT_EQ(Peer("hold:" + std::to_string(getpid()) + ":300 flood:0 reply"), "ready\n");
-    EXPECT_THAT(TimedPing(kHost, 200), FieldsAre(false, 3, 11010, 5555, _, Gt(20)));
+    ASSERT_EQ(Peer("hold:" + std::to_string(getpid()) + ":800 flood:0 reply"), "ready\n");
+    EXPECT_THAT(TimedPing(kHost, 500), FieldsAre(false, 3, 11010, 5555, _, Gt(20)));
     ASSERT_EQ(Peer("flood:300 reply"), "ready\n");
     EXPECT_THAT(TimedPing(kHost), FieldsAre(true, 9, 0, AllOf(Ge(300), Lt(1000)), _, Gt(1000)));
 }
