@@ -13,9 +13,9 @@
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
 #   expression ROLE (AT-SPI);
-#   count_colour PNG #RRGGBB WxH+X+Y; three_labels_coloured (green, red, green in WIN: the
-#   counts go to COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in
-#   namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
+#   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red (counts
+#   in COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in namespace
+#   NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
 #   dead_name_server (after make_silent_host): the program's name server is SILENT, which
 #   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
@@ -111,9 +111,8 @@ find_window() { first_of "${2:-10}" xdotool search --onlyvisible --name "^$1\$";
 tray_icons() { xwininfo -id "$PANEL" -tree | awk '$1 ~ /^0x/ { print $1 }' | of_program; }
 tray_icon() { first_of "${1:-10}" tray_icons; }
 popups() { # mapped override-redirect top-level windows, tooltips left out
-    for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }' | of_program); do
-        [ "$(xwininfo -id "$w" | grep -cE 'IsViewable|Override Redirect State: yes')" = 2 ] &&
-            ! xprop -id "$w" _NET_WM_WINDOW_TYPE | has TOOLTIP && echo "$w"
+    for w in $(xdotool search --onlyvisible --maxdepth 1 --name '' | of_program); do
+        xwininfo -id "$w" | has 'Override Redirect State: yes' && ! xprop -id "$w" _NET_WM_WINDOW_TYPE | has TOOLTIP && echo "$w"
     done; true
 }
 popup_menu() { first_of "${1:-10}" popups; }
@@ -150,17 +149,17 @@ accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
-three_labels_coloured() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
-    local y=24 want n m ok=0
-    COUNTS=""
-    import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
-    for want in '#008000 #FF0000' '#FF0000 #008000' '#008000 #FF0000'; do
-        n=$(count_colour "$WORK/labels.png" "${want% *}" "167x17+16+$y")
-        m=$(count_colour "$WORK/labels.png" "${want#* }" "167x17+16+$y") y=$((y + 17))
-        COUNTS+="$n of ${want% *}, $m of ${want#* }; " && [ "$n" -ge 10 ] && [ "$m" = 0 ] || ok=1
+G='#008000' R='#FF0000'
+labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
+    local y=24 want n m both=$G$R
+    COUNTS="" && import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
+    for want in "$@"; do
+        n=$(count_colour "$WORK/labels.png" "$want" "167x17+16+$y")
+        m=$(count_colour "$WORK/labels.png" "${both/"$want"/}" "167x17+16+$y")
+        COUNTS+="$n of $want, $m of the other; " y=$((y + 17)) && [ "$n" -ge 10 ] && [ "$m" = 0 ] || return 1
     done
-    return $ok
 }
+three_labels_coloured() { labels_are $G $R $G; }
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
 make_silent_host() {
     NS=orv2p-$$ SILENT=192.0.2.2 NETWORK=$(dirname "${BASH_SOURCE[0]}")/../probe/test_network.sh

@@ -1,0 +1,88 @@
+# SPDX-License-Identifier: MIT
+# The story both front ends tell on an X11 desktop with a window manager and a tray; source
+# it in place of harness.sh. start_desktop: silent hosts and a name server that never
+# answers, in namespaces of the test, then Xvfb, openbox and trayer; in WORK, board.cfg
+# (127.0.0.1 answers, four silent hosts take 1 s each, nowhere.test 2 s) and second.cfg in
+# CONFIGS, a folder with a blank and an & in its name. start_board ARGS: the program on
+# board.cfg (sets WIN, ICON). Then, in this order:
+# first_check: dark green and red labels (exact pixels), the DNS message (BOX);
+# clicks_during_check: a left click on the icon hides the window within 0.3 s, another shows it;
+# box_holds_up_nothing: with the message open the silent hosts answer and turn green, and the
+#   message is not shown a second time;
+# exit_during_check: a right click opens the menu at the pointer; its «Выход» ends the program
+#   with 0 at once and takes the icon away.
+# switch_config [CHECK...] (on a program started again): «Сменить конфиг» opens the file
+#   dialog (DIALOG; CHECK... checks it), which takes TYPED, second.cfg's path as the program
+#   writes it; the program writes restart.bat (two CR LF lines), ends with 0 and comes back
+#   on that file, 20 pixels lower (two boxes of 3 and 1 labels), with restart.bat gone and one icon.
+source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
+start_desktop() {
+    make_silent_host && dead_name_server
+    start_xvfb && start_wm && start_tray
+    CONFIGS="$WORK/other & configs" && mkdir -p "$CONFIGS" && cd "$WORK"
+    printf 'checkinterval 5\ngroup Local\n127.0.0.1 loopback\n%s silent\n127.0.0.2 second\n%s silent2\n%s silent3\n%s silent4
+nowhere.test nowhere\n' "$SILENT" "$SILENT" "$SILENT" "$SILENT" >board.cfg
+    printf 'checkinterval 3600\ngroup Second\n127.0.0.3 a\n127.0.0.4 b\n127.0.0.5 c\ngroup Spare\n127.0.0.6 d\n' >"$CONFIGS/second.cfg"
+}
+start_board() {
+    start_program "$@" board.cfg
+    WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon: $(tail -3 "$WORK/program.log")"
+}
+checking() { # the status line (113 x 17 pixels at 8,164) reads "Перепроверяем..."
+    import -window "$WIN" "$WORK/status.png" 2>/dev/null && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
+}
+next_cycle() { wait_until 15 eval '! checking' && wait_until 15 checking || fail "no check cycle began"; }
+boxes() { xdotool search --onlyvisible --name '^Orvane2$' | of_program | wc -l; }
+within() { # MS CMD...: CMD holds within MS milliseconds; says how long it took
+    local start=${EPOCHREALTIME/./}
+    until "${@:2}"; do [ $((${EPOCHREALTIME/./} - start)) -lt $(($1 * 1000)) ] || return 1; sleep 0.02; done
+    echo "$(((${EPOCHREALTIME/./} - start) / 1000)) ms"
+}
+
+first_check() { # the message comes at the end of the first check
+    BOX=$(find_window Orvane2 20) && text=$(message_text "$BOX") || fail "no message for the name that does not resolve"
+    [ "$text" = "Что-то не так. Проверьте свой DNS. nowhere.test не резолвится" ] || fail "the message reads \"$text\""
+    xdotool windowmove "$BOX" 600 0 # off the window
+    wait_until 5 labels_are $G $R $G $R $R $R $R || fail "the labels are not green, red, green, then red: $COUNTS"
+    cp "$WORK/labels.png" "$ARTIFACTS/labels.png" && SIZE=$(window_size "$WIN")
+}
+clicks_during_check() {
+    next_cycle
+    click "$ICON" 1 && TOOK=$(within 300 hidden "$WIN") || fail "a left click during a check did not hide the window in 0.3 s"
+    click "$ICON" 1 && TOOK+=", $(within 300 shown "$WIN")" || fail "a second left click did not show the window in 0.3 s"
+    checking || fail "the check ended before the clicks were done"
+}
+box_holds_up_nothing() { # the silent hosts answer, then fall silent again
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
+    wait_until 25 labels_are $G $G $G $G $G $G $R || fail "with the message open, no host turned green: $COUNTS"
+    wait_until 5 eval '! checking' && [ "$(boxes)" = 1 ] || fail "no end of the check, or $(boxes) DNS messages"
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+}
+exit_during_check() {
+    next_cycle && click "$ICON" 3 && MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
+    eval "$(xdotool getmouselocation --shell)" && px=$X && eval "$(xdotool getwindowgeometry --shell "$MENU")"
+    (((X + WIDTH - px) ** 2 <= 1)) || fail "the menu ends at x $((X + WIDTH)), the pointer is at $px"
+    checking && click "$MENU" 1 3 3 || fail "the check ended before the menu was used"
+    [ "$(exit_code "$PID" 3)" = 0 ] || fail "exit code $(exited "$PID") after «Выход» during a check, expected 0"
+    wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "the icon is still in the tray"
+}
+switch_config() {
+    # A hard link keeps the restart script after the program it starts has deleted it.
+    python3 -c 'import os, time
+while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): time.sleep(0.002)' & PIDS+=($!)
+    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
+        fail "a right click on the icon opened no menu"
+    DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
+    import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
+    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
+    xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
+    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+    [ "$(exit_code "$PID")" = 0 ] || fail "exit code $(exited "$PID") after the switch, expected 0"
+    WIN=$(find_window "Монитор узлов" 20) && wait_until 5 eval '[ "$(window_size "$WIN")" = "250x$((${SIZE#*x} - 20))" ]' ||
+        fail "the program did not come back on two boxes: ${WIN:+$(window_size "$WIN")}, first $SIZE"
+    wait_until 5 test ! -e restart.bat || fail "the restarted program left restart.bat"
+    printf '@echo off\r\nOrvane2.exe %s\r\n' "$TYPED" | cmp -s - kept.bat || fail "restart.bat: $(od -c kept.bat)"
+    ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
+    import -window "$WIN" "$ARTIFACTS/after_switch.png"
+}
