@@ -5,7 +5,7 @@
 #
 #   bash scripts/test-debian13.sh [CTEST ARGUMENTS...]
 #
-# The tree, build-debian13/root (about 4 GB once set up), is made on the first run and
+# The tree, build-debian13/root (about 5 GB once set up and built in), is made on the first run and
 # reused by later ones; delete build-debian13/ to start afresh. Each run copies the
 # checkout (tracked files and new ones, as they are now, without the ignored build
 # trees) to /src/orvane2 in the tree and builds and tests there, so this machine's own
