@@ -1,20 +1,15 @@
 # SPDX-License-Identifier: MIT
-# The story both front ends tell on an X11 desktop with a window manager and a tray; source
-# it in place of harness.sh. start_desktop: silent hosts and a name server that never
-# answers, in namespaces of the test, then Xvfb, openbox and trayer; in WORK, board.cfg
-# (127.0.0.1 answers, four silent hosts take 1 s each, nowhere.test 2 s) and second.cfg in
-# CONFIGS, a folder with a blank and an & in its name. start_board ARGS: the program on
-# board.cfg (sets WIN, ICON). Then, in this order:
-# first_check: dark green and red labels (exact pixels), the DNS message (BOX);
-# clicks_during_check: a left click on the icon hides the window within 0.3 s, another shows it;
-# box_holds_up_nothing: with the message open the silent hosts answer and turn green, and the
-#   message is not shown a second time;
-# exit_during_check: a right click opens the menu at the pointer; its «Выход» ends the program
-#   with 0 at once and takes the icon away.
-# switch_config [CHECK...] (on a program started again): «Сменить конфиг» opens the file
-#   dialog (DIALOG; CHECK... checks it), which takes TYPED, second.cfg's path as the program
-#   writes it; the program writes restart.bat (two CR LF lines), ends with 0 and comes back
-#   on that file, 20 pixels lower (two boxes of 3 and 1 labels), with restart.bat gone and one icon.
+# The story both front ends tell on X11 (openbox, trayer); source it instead of harness.sh.
+# start_desktop: silent hosts and a dead name server (namespaces of the test), the desktop,
+# and in WORK board.cfg (127.0.0.1 answers, four silent hosts take 1 s each, nowhere.test 2 s)
+# and CONFIGS/second.cfg (a blank and an & in the folder's name). start_board ARGS: the program
+# on board.cfg; WIN, ICON. Then in turn: first_check: green and red labels, the DNS message
+# (BOX); clicks_during_check: left clicks on the icon hide and show the window within 0.3 s;
+# box_holds_up_nothing: with it open the silent hosts turn green, and it comes once;
+# exit_during_check: the menu opens at the pointer, «Выход» ends with 0 at once, the icon goes.
+# switch_config [CHECK...], on a program started again: «Сменить конфиг», CHECK... of the file
+# dialog (DIALOG), TYPED typed (second.cfg as the program writes it): restart.bat (two CR LF
+# lines) kept and gone, exit 0, the program back 20 pixels lower with one icon.
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
 start_desktop() {

@@ -29,6 +29,6 @@ import -window root -crop 340x210+$((X - 5))+$((Y - 40)) "$ARTIFACTS/tooltip.png
 exit_during_check
 
 russian() { buttons=$(accessible '(push )?button' | awk '{ print $1 }' | tr '\n' ' ') && [[ $buttons == *Открыть*Отмена* ]]; }
-in_russian() { wait_until 10 russian || fail "the file dialog's buttons are not in Russian: $buttons"; }
+in_russian() { wait_until 20 russian || fail "the file dialog's buttons are not in Russian: $buttons"; }
 TYPED=$CONFIGS/second.cfg && start_board && switch_config in_russian
 echo "PASS (clicks took $TOOK)"
