@@ -159,7 +159,6 @@ labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16
         COUNTS+="$n of $want, $m of the other; " y=$((y + 17)) && [ "$n" -ge 10 ] && [ "$m" = 0 ] || return 1
     done
 }
-three_labels_coloured() { labels_are $G $R $G; }
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
 make_silent_host() {
     NS=orv2p-$$ SILENT=192.0.2.2 NETWORK=$(dirname "${BASH_SOURCE[0]}")/../probe/test_network.sh

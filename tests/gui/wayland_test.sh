@@ -19,7 +19,7 @@ start_program board.cfg && shows '250x(17[89]|1[89][0-9]|20[0-3])' menu_bar && s
 start_waybar && start_program board.cfg && shows 250x163
 BAR=$ARTIFACTS/wayland_bar.png # the bar's only drawing is the icon, of 5 to 32 pixels
 wait_until 10 eval 'grim -g "0,0 1280x30" "$BAR" && convert "$BAR" -format %@ info: | has "^([5-9]|[12][0-9]|3[0-2])x"' || fail "no icon in waybar's tray"
-wait_until 15 three_labels_coloured || fail "15 s after start the labels are not dark green, red, dark green: $COUNTS"
+wait_until 15 labels_are $G $R $G || fail "15 s after start the labels are not dark green, red, dark green: $COUNTS"
 cp labels.png "$ARTIFACTS/wayland_labels.png"
 tray_item '[ -z "$(window)" ]' '[ -n "$(window)" ]'
 echo PASS
