@@ -5,7 +5,8 @@ ACCESSIBLE=1
 # every capability dropped, in a network namespace of its own): the first check cycle
 # says so in one message box; later cycles do not repeat it; the program keeps running.
 source "$(dirname "$0")/harness.sh"
-export FONTCONFIG_FILE=$(cd "$(dirname "$0")" && pwd)/no-antialias.conf
+source "$(dirname "$0")/desktop.sh" # its fonts: text in exact colours
+# The window has a menu bar here (no tray): its one label is looked for anywhere in it.
 coloured() { import -window "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
 start_xvfb
 netns "orv2perm-$$"
