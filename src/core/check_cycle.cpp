@@ -53,6 +53,7 @@ void CheckCycle::CheckAll()
         surface_.HostChecked(i);
     }
     SetStatus(std::string());
+    surface_.CycleFinished();
 }
 
 void CheckCycle::CheckHost(int index)

@@ -18,12 +18,15 @@ std::string DnsMessage(const std::string& hostName);
 std::string IcmpNotPermittedMessage();
 
 // Where the check cycle's changes to the board become visible: the window repaints the
-// status line or a host label (its colour and its state in words) when told.
+// status line or a host label (its colour and its state in words) when told, and learns
+// when every host of a cycle is known.
 class BoardSurface {
 public:
     virtual ~BoardSurface() = default;
     virtual void StatusCaptionChanged() = 0;
     virtual void HostChecked(int index) = 0;
+    // The last host of the cycle is known and the status line cleared.
+    virtual void CycleFinished() {}
 };
 
 // The periodic check: every host in file order is resolved and sent one echo, and its
