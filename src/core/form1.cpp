@@ -47,14 +47,53 @@ void Form1::Load(const std::string& argumentString, std::function<std::unique_pt
 void Form1::AddIcon(const std::string& ToolTip)
 {
     try {
-        if (!view_.AddTrayIcon(ToolTip)) {
-            // Without a notification area the menu stays reachable from the window.
-            menuBarShown_ = true;
-            view_.ShowMenuBar();
+        trayDocked_ = view_.AddTrayIcon({report_.Look().mark, ToolTip});
+        if (!trayDocked_) {
+            LeaveTray();
+        } else if (menuBarShown_) {
+            menuBarShown_ = false;
+            view_.HideMenuBar();
         }
     } catch (const std::exception& error) {
         ReportTrappedError(error);
     }
+}
+
+void Form1::LeaveTray()
+{
+    if (menuBarShown_)
+        return;
+    // Without a notification area the menu stays reachable from the window.
+    menuBarShown_ = true;
+    view_.ShowMenuBar();
+    // Nothing else could bring back a window hidden to the tray.
+    if (view_.ShowState() == WindowShowState::Minimized)
+        view_.Restore();
+}
+
+void Form1::TrayAppeared()
+{
+    view_.StopTrayTimer();
+    AddIcon(report_.Look().toolTip);
+}
+
+void Form1::TrayVanished()
+{
+    if (!trayDocked_)
+        return;
+    trayDocked_ = false;
+    view_.StartTrayTimer(kTrayReturnMs);
+}
+
+void Form1::TrayTimer_Timer()
+{
+    if (!trayDocked_)
+        LeaveTray();
+}
+
+void Form1::NotificationClicked()
+{
+    view_.Restore();
 }
 
 void Form1::TrayNotification(int code)
@@ -134,6 +173,17 @@ void Form1::HostChecked(int index)
     if (const std::optional<uint32_t>& color = state_.board.Label1[index].foreColor)
         view_.SetLabelColor(index, *color);
     DescribeLabel(index);
+}
+
+void Form1::CycleFinished()
+{
+    std::vector<WatchedHost> hosts;
+    for (int i = 1; i <= state_.TotalHosts; ++i)
+        hosts.push_back({state_.board.Label1[i].caption, state_.HostNames[i], state_.HostChecks[i].state});
+    const std::optional<HostNotice> notice = report_.CycleFinished(hosts);
+    view_.SetTrayLook(report_.Look());
+    if (notice)
+        view_.Notify(*notice);
 }
 
 void Form1::DescribeLabel(int index)

@@ -5,6 +5,7 @@
 #include "core/form_services.h"
 #include "core/form_state.h"
 #include "core/form_view.h"
+#include "core/tray_report.h"
 #include "probe/host_probe.h"
 
 #include <exception>
@@ -33,6 +34,17 @@ public:
     // notifications always have.
     void TrayNotification(int code);
     void Form_MouseMove(int Button, int Shift, float X, float Y);
+    // The view saw a notification area appear: the icon docks there, and a menu bar put
+    // on the window for want of one goes, so that the window is as when started with a
+    // tray (show/hide hides it to the tray).
+    void TrayAppeared();
+    // The view saw the notification area go away. If none is back within kTrayReturnMs,
+    // TrayTimer_Timer puts the menu on the window and shows a hidden window, so that
+    // the program stays reachable.
+    void TrayVanished();
+    void TrayTimer_Timer();
+    // A click on a notification: the window is shown.
+    void NotificationClicked();
     // Raised before the window unloads, whatever unloads it: removes the tray icon.
     void Form_QueryUnload();
     // The window's close box: the program ends.
@@ -47,12 +59,18 @@ public:
     bool CycleRunning() const { return cycle_.Running(); }
 
 private:
+    // Adds the icon with the report's mark; without a notification area, the menu goes
+    // on the window instead.
     void AddIcon(const std::string& ToolTip);
+    // No notification area any longer: the menu goes on the window, which is shown.
+    void LeaveTray();
     void ToggleWindow();
     void ReportTrappedError(const std::exception& error);
 
     void StatusCaptionChanged() override;
     void HostChecked(int index) override;
+    // The icon takes the board's state, and the cycle's news become a notification.
+    void CycleFinished() override;
     // The label's tooltip and screen-reader description: the host's state in words.
     void DescribeLabel(int index);
 
@@ -60,6 +78,8 @@ private:
     FormView& view_;
     FormState state_;
     CheckCycle cycle_;
+    TrayReport report_;
+    bool trayDocked_ = false;    // the icon is in a notification area
     bool menuBarShown_ = false;  // no notification area: the menu lives on the window
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/board.h"
+#include "core/tray_report.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,10 @@ inline constexpr const char* kMenuCaption = "Меню";
 inline constexpr const char* kShowHideCaption = "Показать/скрыть в трей (ЛКМ)";
 inline constexpr const char* kChangeConfigCaption = "Сменить конфиг";
 inline constexpr const char* kExitCaption = "Выход";
+
+// How long the window waits for a notification area that went away to come back
+// before it puts its menu on the window and shows itself.
+inline constexpr int kTrayReturnMs = 5000;
 
 // Mouse message numbers that the tray icon's notifications carry: a button released
 // over the icon.
@@ -72,16 +77,44 @@ public:
     // mouse pointer. Its commands come back as Form1's *_Click handlers.
     virtual void OpenPopupMenu() = 0;
     // Offers the same menu in a menu bar on the window, for a desktop without a
-    // notification area.
+    // notification area. The window grows by the bar's height, so the board keeps its room.
     virtual void ShowMenuBar() = 0;
+    // Takes the menu bar away again (a notification area has appeared), and the window
+    // shrinks by its height: the window is then as it is when started with a tray.
+    virtual void HideMenuBar() = 0;
     // Asks for an existing file; nothing when the user cancels.
     virtual std::optional<std::string> ChooseFile(const OpenFileRequest& request) = 0;
 
-    // Adds the icon to the notification area; false when the desktop has none. Its
-    // clicks come back through Form1::TrayNotification.
-    virtual bool AddTrayIcon(const std::string& toolTip) = 0;
-    // Removes the icon; does nothing when none was added.
+    // Puts the icon in the notification area with the given look, or keeps the one
+    // already there (showing it again if the desktop lost it); true when the desktop has
+    // a notification area now that holds it, false when it has none. Its clicks come
+    // back through Form1::TrayNotification.
+    // From the first call until RemoveTrayIcon the view watches the desktop, without
+    // waking the program while nothing changes, and reports on the window's thread a
+    // notification area that appears (Form1::TrayAppeared, within 2 s; a tray started
+    // late or created again, as after an Explorer restart) or goes away
+    // (Form1::TrayVanished). It never adds the icon on its own after a false answer:
+    // Form1 calls again when told the tray appeared. An icon the view still holds may
+    // dock again by itself in a tray that comes back.
+    virtual bool AddTrayIcon(const TrayLook& look) = 0;
+    // The icon's mark and tooltip from now on, for the icon there and any added later.
+    // The mark is drawn over the program's icon at every size the tray asks for
+    // (TrayMark::None: no mark). The tooltip's lines also reach screen readers where
+    // the tray offers them (the item's tooltip or description).
+    virtual void SetTrayLook(const TrayLook& look) = 0;
+    // Removes the icon and stops watching the desktop; does nothing when none was added.
     virtual void RemoveTrayIcon() = 0;
+
+    // Shows the notification without waiting: through the desktop's notification
+    // service with the program's name and icon where one runs, else as a balloon at the
+    // tray icon. A click on it comes back as Form1::NotificationClicked. Where neither
+    // exists, nothing is shown.
+    virtual void Notify(const HostNotice& notice) = 0;
+
+    // One shot: calls Form1::TrayTimer_Timer once, intervalMs from now. Starting it
+    // again while it runs starts it over; StopTrayTimer cancels it.
+    virtual void StartTrayTimer(int intervalMs) = 0;
+    virtual void StopTrayTimer() = 0;
 
     // Starts the check timer, which calls Form1::Timer1_Timer every intervalMs.
     virtual void StartTimer(int intervalMs) = 0;

@@ -86,6 +86,8 @@ QtFormView::QtFormView()
     status_ = Make<QLabel>(initial.StatusString, client_);
 
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
+    trayTimer_.setSingleShot(true);
+    QObject::connect(&trayTimer_, &QTimer::timeout, this, [this] { form_->TrayTimer_Timer(); });
 }
 
 QtFormView::~QtFormView() = default;
@@ -251,6 +253,17 @@ void QtFormView::ShowMenuBar()
     FitOuterHeight();
 }
 
+void QtFormView::HideMenuBar()
+{
+    if (!menuBar_)
+        return;
+    menuBar_->removeAction(Menu().menuAction());
+    delete menuBar_;
+    menuBar_ = nullptr;
+    fittedDecoration_ = -1;
+    FitOuterHeight();
+}
+
 std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request)
 {
     // Made only when asked for: building a file dialog costs more than the whole board.
@@ -267,12 +280,15 @@ std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request
     return CommonDialog1.selectedFiles().constFirst().toStdString();
 }
 
-bool QtFormView::AddTrayIcon(const std::string& toolTip)
+bool QtFormView::AddTrayIcon(const TrayLook& look)
 {
+    look_ = look;
+    if (tray_)
+        return true;
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return false;
     tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
-    tray_->setToolTip(Q(toolTip));
+    tray_->setToolTip(Q(look.toolTip));
     // A StatusNotifierItem host (KDE Plasma, waybar, GNOME's AppIndicator extension)
     // draws the item's menu itself, at the icon and in the desktop's style, when the
     // item exports one; an XEmbed tray leaves the menu to the program.
@@ -281,8 +297,16 @@ bool QtFormView::AddTrayIcon(const std::string& toolTip)
         tray_->setContextMenu(&Menu());
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { form_->TrayNotification(TrayCode(reason)); });
+    QObject::connect(tray_.get(), &QSystemTrayIcon::messageClicked, this, [this] { form_->NotificationClicked(); });
     tray_->show();
     return true;
+}
+
+void QtFormView::SetTrayLook(const TrayLook& look)
+{
+    look_ = look;
+    if (tray_)
+        tray_->setToolTip(Q(look.toolTip));
 }
 
 void QtFormView::RemoveTrayIcon()
@@ -292,6 +316,22 @@ void QtFormView::RemoveTrayIcon()
     tray_->hide();
     // The icon may be the sender of the click that led here: let the event loop delete it.
     tray_.release()->deleteLater();
+}
+
+void QtFormView::Notify(const HostNotice& notice)
+{
+    if (tray_)
+        tray_->showMessage(Q(notice.title), Q(notice.text), windowIcon());
+}
+
+void QtFormView::StartTrayTimer(int intervalMs)
+{
+    trayTimer_.start(intervalMs);
+}
+
+void QtFormView::StopTrayTimer()
+{
+    trayTimer_.stop();
 }
 
 void QtFormView::StartTimer(int intervalMs)

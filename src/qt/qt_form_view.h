@@ -40,9 +40,14 @@ public:
     void Minimize() override;
     void OpenPopupMenu() override;
     void ShowMenuBar() override;
+    void HideMenuBar() override;
     std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
-    bool AddTrayIcon(const std::string& toolTip) override;
+    bool AddTrayIcon(const TrayLook& look) override;
+    void SetTrayLook(const TrayLook& look) override;
     void RemoveTrayIcon() override;
+    void Notify(const HostNotice& notice) override;
+    void StartTrayTimer(int intervalMs) override;
+    void StopTrayTimer() override;
     void StartTimer(int intervalMs) override;
 
     // The widgets, for tests: element 0 of each array is the hidden template.
@@ -71,9 +76,11 @@ private:
     std::vector<QGroupBox*> frames_;
     std::vector<QLabel*> labels_;
     QTimer Timer1;
+    QTimer trayTimer_;
     QMenu* menu = nullptr;  // made when first opened: most runs never open it
     QMenuBar* menuBar_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    TrayLook look_;
     bool menuExported_ = false;       // the tray host draws the icon's menu itself
     std::optional<int> outerHeight_;  // pixels, once the board is placed
     int fittedDecoration_ = -1;

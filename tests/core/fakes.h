@@ -133,9 +133,17 @@ public:
             throw std::runtime_error("no menu");
     }
     void ShowMenuBar() override { log_.push_back("MenuBar"); }
+    void HideMenuBar() override { log_.push_back("NoMenuBar"); }
     std::optional<std::string> ChooseFile(const OpenFileRequest& request) override { return asked = request, chosen; }
-    bool AddTrayIcon(const std::string& tip) override { return log_.push_back("AddTray " + tip), trayAvailable; }
+    bool AddTrayIcon(const TrayLook& added) override
+    {
+        return look = added, log_.push_back("AddTray " + added.toolTip), trayAvailable;
+    }
+    void SetTrayLook(const TrayLook& set) override { look = set; }
     void RemoveTrayIcon() override { log_.push_back("RemoveTray"); }
+    void Notify(const HostNotice& notice) override { notices.push_back(notice.text), log_.push_back("Notify"); }
+    void StartTrayTimer(int ms) override { log_.push_back("TrayTimer " + std::to_string(ms)); }
+    void StopTrayTimer() override { log_.push_back("StopTrayTimer"); }
     void StartTimer(int intervalMs) override { log_.push_back("Timer " + std::to_string(intervalMs)); }
 
     WindowShowState state = WindowShowState::Normal;
@@ -146,6 +154,8 @@ public:
     std::optional<int> available;
     std::map<int, std::uint32_t> colors;
     std::map<int, std::string> descriptions;
+    TrayLook look;
+    Strings notices;  // the text of every notification
 
 private:
     Strings& log_;

@@ -303,5 +303,48 @@ TEST_F(Window, LabelsTellTheLastCheckInWords)
     EXPECT_EQ(services.notices, (Strings{DnsMessage("name.lan"), IcmpNotPermittedMessage()}));
 }
 
+// The icon is always there: a tray that appears late takes the icon and the menu bar
+// goes; a tray that goes away and stays away shows the window with its menu.
+TEST_F(Window, TheIconFollowsTheTrayWhenItComesAndGoes)
+{
+    view.trayAvailable = false;
+    Load("checkinterval 5\ngroup G\n");
+    EXPECT_EQ(view.look.toolTip, "Монитор узлов активен");
+    view.trayAvailable = true;
+    form.TrayAppeared();
+    form.showhide_Click();  // hides to the tray now
+    form.TrayVanished();
+    form.TrayAppeared();  // back in time
+    form.TrayTimer_Timer();
+    form.TrayVanished();
+    view.trayAvailable = false;
+    form.TrayTimer_Timer();  // none back: the menu on the window, and the window shown
+    form.showhide_Click();
+    form.TrayVanished();  // nothing docked: nothing to wait for
+    form.NotificationClicked();
+    EXPECT_EQ(services.log, (Strings{"StopTrayTimer", kTip, "NoMenuBar", "HideMinimized", "TrayTimer 5000",
+                                     "StopTrayTimer", kTip, "TrayTimer 5000", "MenuBar", "Restore", "Minimize",
+                                     "Restore"}));
+}
+
+// After each cycle the icon shows the board; news of hosts reach the view as one
+// notification, told by the label's caption and the host as written.
+TEST_F(Window, CyclesMarkTheIconAndNotifyOfChanges)
+{
+    Load("checkinterval 5\ngroup G\n10.0.0.1 gateway\nnowhere\n");
+    probe->addresses = {{"10.0.0.1", "10.0.0.1"}};
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        services.openNotices.clear();
+        form.Timer1_Timer();
+        if (cycle == 0) {
+            EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 2 из 2");
+        }
+        probe->alive = {"10.0.0.1"};
+    }
+    EXPECT_EQ(view.look.mark, TrayMark::SomeSilent);
+    EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 1 из 2");
+    EXPECT_EQ(view.notices, Strings{"gateway (10.0.0.1) отвечает"});
+}
+
 }  // namespace
 }  // namespace orvane2
