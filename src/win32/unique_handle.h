@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 namespace orvane2::win32 {
 
 // A kernel handle (file, event) closed at the end of its owner's life. Both null and
@@ -24,5 +27,16 @@ public:
 private:
     HANDLE handle_;
 };
+
+// An icon, or a GDI object (bitmap, brush, font), destroyed at the end of its owner's life.
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+template <typename Handle>
+using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
 
 }  // namespace orvane2::win32

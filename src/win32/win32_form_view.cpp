@@ -16,9 +16,10 @@ namespace orvane2::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"Orvane2Form";
-constexpr UINT kTrayMessage = WM_APP + 1;  // the tray icon's mouse events
+constexpr UINT kTrayMessage = WM_APP + 1;  // the tray icon's events
+constexpr UINT kShellEnded = WM_APP + 2;   // the process that holds the tray has ended
 constexpr UINT_PTR kTimerId = 1;
-constexpr UINT kTrayIconId = 1;
+constexpr UINT_PTR kTrayTimerId = 2;
 
 enum Command : UINT { kShowHide = 1, kChangeConfig = 2, kExit = 3 };
 
@@ -78,16 +79,13 @@ void Win32FormView::Guarded(Call&& call)
 Win32FormView::~Win32FormView()
 {
     RemoveTrayIcon();
+    tray_.reset();
     descriptions_.reset();
     scrollArea_.reset();
     if (window_ != nullptr)
         DestroyWindow(window_);
     if (font_ != nullptr)
         DeleteObject(font_);
-    if (icon_ != nullptr)
-        DestroyIcon(icon_);
-    if (smallIcon_ != nullptr)
-        DestroyIcon(smallIcon_);
 }
 
 bool Win32FormView::Create()
@@ -95,16 +93,16 @@ bool Win32FormView::Create()
     // Tooltips come from the common controls, the rest from the system's standard classes.
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    icon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance_;
-    windowClass.hIcon = icon_;
-    windowClass.hIconSm = smallIcon_;
+    windowClass.hIcon = icon_.get();
+    windowClass.hIconSm = smallIcon_.get();
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
@@ -122,6 +120,8 @@ bool Win32FormView::Create()
     // runs at the user's lower integrity level, unless it lets the message in.
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     ChangeWindowMessageFilterEx(window_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    tray_ = std::make_unique<TrayIcon>(instance_, window_, kTrayMessage);
+    shellWatch_ = std::make_unique<ShellWatch>(window_, kShellEnded);
 
     // The status line exists from the start, with its first caption; the templates of
     // the two control arrays stay hidden for ever and need no control.
@@ -392,11 +392,28 @@ void Win32FormView::ShowMenuBar()
     // The menu bar takes its height from the window, not from the board; a window already
     // as tall as the screen allows gives it room from the scrolling board instead.
     if (scrollArea_ && board_.Viewport) {
-        const int room = Metric(SM_CYMENU) * layout::kTwipsPerInch / static_cast<int>(dpi_);
-        board_.Viewport->height -= room;
-        board_.StatusString.rect.top -= room;
+        menuRoom_ = Metric(SM_CYMENU) * layout::kTwipsPerInch / static_cast<int>(dpi_);
+        board_.Viewport->height -= menuRoom_;
+        board_.StatusString.rect.top -= menuRoom_;
         LayOut();
     }
+    FitHeight();
+}
+
+void Win32FormView::HideMenuBar()
+{
+    if (menuBar_ == nullptr)
+        return;
+    SetMenu(window_, nullptr);
+    DestroyMenu(menuBar_);  // and the menu in it
+    menuBar_ = nullptr;
+    // The scrolling board takes back the room it gave the bar.
+    if (menuRoom_ != 0 && board_.Viewport) {
+        board_.Viewport->height += menuRoom_;
+        board_.StatusString.rect.top += menuRoom_;
+        LayOut();
+    }
+    menuRoom_ = 0;
     FitHeight();
 }
 
@@ -452,42 +469,60 @@ std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& requ
     return Narrow(file);
 }
 
-bool Win32FormView::AddTrayIcon(const std::string& toolTip)
+bool Win32FormView::AddTrayIcon(const TrayLook& look)
 {
-    tray_ = NOTIFYICONDATAW{};
-    tray_.cbSize = sizeof tray_;
-    tray_.hWnd = window_;
-    tray_.uID = kTrayIconId;
-    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    tray_.uCallbackMessage = kTrayMessage;
-    tray_.hIcon = smallIcon_;
-    // The tip field holds 127 characters and its NUL; a longer text is cut.
-    lstrcpynW(tray_.szTip, Widen(toolTip).c_str(), static_cast<int>(std::size(tray_.szTip)));
-    trayWanted_ = true;
-    trayAdded_ = Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
-    return trayAdded_;
+    trayWatched_ = true;
+    if (!tray_->Add(look))
+        return false;
+    shellWatch_->Start();
+    return true;
 }
 
-void Win32FormView::AddTrayIconAgain()
+void Win32FormView::SetTrayLook(const TrayLook& look)
 {
-    // A refusal here can mean the icon is still there (the shell also announces itself
-    // after other changes), so only a success changes what unloading removes.
-    if (trayWanted_ && Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE)
-        trayAdded_ = true;
+    tray_->SetLook(look);
 }
 
 void Win32FormView::RemoveTrayIcon()
 {
-    trayWanted_ = false;
-    if (!trayAdded_)
-        return;
-    Shell_NotifyIconW(NIM_DELETE, &tray_);
-    trayAdded_ = false;
+    trayWatched_ = false;
+    if (shellWatch_)
+        shellWatch_->Stop();
+    if (tray_)
+        tray_->Remove();
+}
+
+void Win32FormView::Notify(const HostNotice& notice)
+{
+    tray_->ShowBalloon(notice);
+}
+
+void Win32FormView::StartTrayTimer(int intervalMs)
+{
+    SetTimer(window_, kTrayTimerId, static_cast<UINT>(intervalMs > 0 ? intervalMs : 1), nullptr);
+}
+
+void Win32FormView::StopTrayTimer()
+{
+    KillTimer(window_, kTrayTimerId);
 }
 
 void Win32FormView::StartTimer(int intervalMs)
 {
     SetTimer(window_, kTimerId, static_cast<UINT>(intervalMs > 0 ? intervalMs : 1), nullptr);
+}
+
+void Win32FormView::TrayEvent(UINT event)
+{
+    if (form_ == nullptr)
+        return;
+    // A click on a balloon comes through the icon's message too; the other events are
+    // mouse messages (514 a left button, 517 a right button released over the icon) and
+    // the shell's own, which the window's behaviour ignores.
+    if (event == NIN_BALLOONUSERCLICK)
+        Guarded([&] { form_->NotificationClicked(); });
+    else
+        Guarded([&] { form_->TrayNotification(static_cast<int>(event)); });
 }
 
 LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -506,22 +541,28 @@ LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wPa
 LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == taskbarCreated_ && message != 0) {
-        AddTrayIconAgain();
+        if (trayWatched_ && form_ != nullptr)
+            Guarded([&] { form_->TrayAppeared(); });
         return 0;
     }
     switch (message) {
         case kTrayMessage:
-            // The low word carries the mouse message of the icon: 514 a left button, 517 a
-            // right button released over it.
-            if (form_ != nullptr)
-                Guarded([&] { form_->TrayNotification(static_cast<int>(LOWORD(static_cast<DWORD>(lParam)))); });
+            // The low word carries the event, the high word the icon's id.
+            TrayEvent(LOWORD(static_cast<DWORD>(lParam)));
+            return 0;
+        case kShellEnded:
+            if (tray_->Added() && form_ != nullptr) {
+                tray_->Forget();
+                Guarded([&] { form_->TrayVanished(); });
+            }
             return 0;
         case WM_TIMER:
-            if (wParam == kTimerId && form_ != nullptr) {
-                Guarded([&] { form_->Timer1_Timer(); });
-                return 0;
-            }
-            break;
+            if (wParam == kTrayTimerId)
+                KillTimer(window_, kTrayTimerId);  // it goes off once
+            if (form_ == nullptr || (wParam != kTimerId && wParam != kTrayTimerId))
+                break;
+            Guarded([&] { wParam == kTimerId ? form_->Timer1_Timer() : form_->TrayTimer_Timer(); });
+            return 0;
         case WM_COMMAND:
             // Commands of the menu bar (a notification from a control has a non-zero code).
             if (HIWORD(wParam) == 0 && lParam == 0) {

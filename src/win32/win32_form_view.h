@@ -5,10 +5,12 @@
 #include "core/form_view.h"
 #include "win32/label_descriptions.h"
 #include "win32/scroll_area.h"
+#include "win32/shell_watch.h"
+#include "win32/tray_icon.h"
+#include "win32/unique_handle.h"
 #include "win32/win32_form_services.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdint>
 #include <memory>
@@ -55,9 +57,14 @@ public:
     void Minimize() override;
     void OpenPopupMenu() override;
     void ShowMenuBar() override;
+    void HideMenuBar() override;
     std::optional<std::string> ChooseFile(const OpenFileRequest& request) override;
-    bool AddTrayIcon(const std::string& toolTip) override;
+    bool AddTrayIcon(const TrayLook& look) override;
+    void SetTrayLook(const TrayLook& look) override;
     void RemoveTrayIcon() override;
+    void Notify(const HostNotice& notice) override;
+    void StartTrayTimer(int intervalMs) override;
+    void StopTrayTimer() override;
     void StartTimer(int intervalMs) override;
 
 private:
@@ -66,8 +73,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunCommand(UINT command);
-    // Adds the icon once more with the same record, after the shell lost it.
-    void AddTrayIconAgain();
+    // An event of the tray icon: a click on its balloon, else a mouse message.
+    void TrayEvent(UINT event);
 
     UINT Dpi() const;
     // A rectangle in twips as pixels at the current DPI, from a corner in pixels.
@@ -98,9 +105,10 @@ private:
     Form1* form_ = nullptr;
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
-    HICON icon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    UniqueIcon icon_;
+    UniqueIcon smallIcon_;
     HMENU menuBar_ = nullptr;
+    int menuRoom_ = 0;  // twips the menu bar took from a scrolling board
 
     Board board_;               // as placed, with the labels' colours (0x00BBGGRR is a COLORREF)
     std::vector<HWND> frames_;  // index 0 stands for the hidden template: no control
@@ -110,11 +118,11 @@ private:
     std::unique_ptr<LabelDescriptions> descriptions_;
 
     bool hiddenMinimized_ = false;
-    bool trayWanted_ = false;  // from AddTrayIcon to RemoveTrayIcon
-    bool trayAdded_ = false;   // the shell has taken the icon
-    NOTIFYICONDATAW tray_{};
+    bool trayWatched_ = false;  // from AddTrayIcon to RemoveTrayIcon
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<ShellWatch> shellWatch_;  // while the shell holds the icon
     // Sent to every top-level window when the shell's notification area is created
-    // again (Explorer restarted): the icon is gone and must be added once more.
+    // (Explorer started late or again): an icon lost or never added can be added now.
     UINT taskbarCreated_ = 0;
 };
 
