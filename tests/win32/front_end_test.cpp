@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The Windows window and services in this process, under Wine in Xvfb: a tall board's
-// scroll area and label tooltips, work off the window's thread, notices that do not wait,
-// files read in pieces.
+// scroll area, label tooltips and menu bar, the tray icon's pictures, record and balloons,
+// work off the window's thread, notices that do not wait, files read in pieces.
 #include "core/board_layout.h"
 #include "core/utf8_text.h"
+#include "win32/marked_icon.h"
+#include "win32/tray_icon.h"
 #include "win32/win32_form_services.h"
 #include "win32/win32_form_view.h"
 
@@ -95,6 +97,90 @@ TEST(Win32Window, ATallBoardScrollsAndItsLabelsTellTheirStateInTooltips)
         SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
         EXPECT_EQ(std::wstring(text), tip);
     }
+    view.ShowMenuBar();  // then the bar goes, and the board takes back the room it gave
+    view.HideMenuBar();
+    GetClientRect(viewport, &shown);
+    EXPECT_EQ(shown.bottom, layout::ToPixels(board.Viewport->height));
+    EXPECT_EQ(GetMenu(view.Handle()), nullptr);
+}
+
+// How many pixels of the icon (side x side) have the colour 0xRRGGBB, and how many of
+// them lie outside its lower right corner, where the mark belongs.
+std::pair<int, int> CountColour(HICON icon, int side, std::uint32_t colour)
+{
+    ICONINFO info{};
+    BITMAP bitmap{};
+    if (!GetIconInfo(icon, &info) || !GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) || bitmap.bmWidth != side)
+        return {-1, -1};
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(side * side));
+    const HDC screen = GetDC(nullptr);
+    GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(side), pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen), DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    std::pair<int, int> counts;
+    for (int i = 0; i < side * side; ++i)
+        if ((pixels[static_cast<std::size_t>(i)] & 0xFFFFFF) == colour)
+            ++counts.first, counts.second += i % side < side * 2 / 5 || i / side < side * 2 / 5;
+    return counts;
+}
+constexpr std::uint32_t kRed = 0xE61414, kGreen = 0x28C83C;
+
+TEST(Win32Tray, TheMarkIsDrawnAtEverySizeInItsCorner)
+{
+    for (const int side : {16, 20, 24, 32, 48, 64}) {
+        for (const auto& [mark, red, green] : {std::tuple{TrayMark::None, false, false},
+                                               {TrayMark::SomeSilent, true, false}, {TrayMark::AllAnswer, false, true}}) {
+            const UniqueIcon icon = MarkedIcon(GetModuleHandleW(nullptr), side, mark);
+            const auto [redPixels, redOutside] = CountColour(icon.get(), side, kRed);
+            const auto [greenPixels, greenOutside] = CountColour(icon.get(), side, kGreen);
+            EXPECT_EQ(redPixels >= side * side / 10, red) << side << " px: " << redPixels << " red";
+            EXPECT_EQ(greenPixels >= side * side / 10, green) << side << " px: " << greenPixels << " green";
+            EXPECT_EQ(redPixels * (1 - red) + greenPixels * (1 - green) + redOutside + greenOutside, 0) << side;
+        }
+    }
+}
+
+// The icon's record as the shell is asked to take it: the look, version 4, the balloon
+// in a record of its own, so that the icon added again after Explorer restarted shows
+// no balloon once more; a refusing shell leaves no icon and gets no balloon.
+TEST(Win32Tray, TheShellGetsTheLookAndBalloonsThatAreNotShownAgain)
+{
+    std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls;
+    bool accepts = true;
+    TrayIcon tray(GetModuleHandleW(nullptr), nullptr, WM_APP, [&](DWORD message, NOTIFYICONDATAW& record) {
+        calls.emplace_back(message, record);
+        return accepts;
+    });
+    const auto mark = [&] { return CountColour(calls.back().second.hIcon, GetSystemMetrics(SM_CXSMICON), kRed).first; };
+    EXPECT_TRUE(tray.Add({TrayMark::None, "Монитор узлов активен"}));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].first, static_cast<DWORD>(NIM_SETVERSION));
+    EXPECT_EQ(calls[1].second.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    EXPECT_EQ(calls[0].second.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+    tray.SetLook({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"});
+    tray.SetLook({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"});  // nothing new
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(std::wstring(calls.back().second.szTip), L"Монитор узлов активен\nНе отвечают: 1 из 2");
+    EXPECT_GT(mark(), 0);
+    tray.ShowBalloon({"Монитор узлов", "flaky (192.0.2.3) не отвечает\n" + std::string(300, 'x'), true});
+    const NOTIFYICONDATAW& balloon = calls.back().second;
+    EXPECT_EQ(std::tuple(balloon.uFlags, balloon.dwInfoFlags), std::tuple(UINT{NIF_INFO}, DWORD{NIIF_WARNING}));
+    EXPECT_EQ(std::wstring(balloon.szInfoTitle), L"Монитор узлов");
+    EXPECT_EQ(std::wstring(balloon.szInfo).substr(0, 30), L"flaky (192.0.2.3) не отвечает\n");
+    EXPECT_EQ(std::wstring(balloon.szInfo).back(), L'\u2026') << "cut to its field";
+    EXPECT_TRUE(tray.Add({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"}));  // TaskbarCreated
+    ASSERT_EQ(calls[calls.size() - 2].first, static_cast<DWORD>(NIM_ADD));
+    const NOTIFYICONDATAW& again = calls[calls.size() - 2].second;
+    EXPECT_TRUE(!(again.uFlags & NIF_INFO) && again.szInfo[0] == 0) << "the balloon would show again";
+    tray.SetLook({TrayMark::AllAnswer, "Монитор узлов активен\nВсе 2 отвечают"});
+    EXPECT_EQ(mark(), 0) << "the red mark stays when all answer";
+
+    accepts = false;
+    tray.Remove();
+    EXPECT_FALSE(tray.Add({TrayMark::None, "Монитор узлов активен"}));
+    const std::size_t refused = calls.size();
+    tray.ShowBalloon({"Монитор узлов", "a отвечает", false});
+    EXPECT_EQ(calls.size(), refused);
 }
 
 TEST(Win32Services, AwaitOffThreadHandlesTheWindowsMessagesKeepsAQuitAndRethrows)
