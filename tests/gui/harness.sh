@@ -110,9 +110,10 @@ first_of() { # runs CMD, which lists windows, until one is the program's, for up
 find_window() { first_of "${2:-10}" xdotool search --onlyvisible --name "^$1\$"; }
 tray_icons() { xwininfo -id "$PANEL" -tree | awk '$1 ~ /^0x/ { print $1 }' | of_program; }
 tray_icon() { first_of "${1:-10}" tray_icons; }
-popups() { # mapped override-redirect top-level windows, tooltips left out
+popups() { # mapped override-redirect top-level windows, tooltips and Wine's shell (balloons) left out
     for w in $(xdotool search --onlyvisible --maxdepth 1 --name '' | of_program); do
-        xwininfo -id "$w" | has 'Override Redirect State: yes' && ! xprop -id "$w" _NET_WM_WINDOW_TYPE | has TOOLTIP && echo "$w"
+        xwininfo -id "$w" | has 'Override Redirect State: yes' &&
+            ! xprop -id "$w" _NET_WM_WINDOW_TYPE WM_CLASS | has 'TOOLTIP|"explorer.exe"' && echo "$w"
     done; true
 }
 popup_menu() { first_of "${1:-10}" popups; }

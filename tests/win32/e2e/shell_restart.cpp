@@ -1,11 +1,37 @@
 // SPDX-License-Identifier: MIT
-// Plays a restarted Explorer for the program under test. "lose" takes its tray icon (its
+// Plays the Windows shell for the program under test. "lose" takes its tray icon (its
 // window, identifier 1) away, as the old shell's end does; "announce" broadcasts
-// TaskbarCreated, as the new shell does. Exit status 0 when the shell took the call.
+// TaskbarCreated, as a new shell does; "balloon-click" sends the icon's message for a
+// click on its balloon, which Wine does not send. "refuse" and "take" put a notification
+// area of their own before Wine's until killed: one that refuses every icon (a shell not
+// ready yet at logon), or one that is announced and takes every icon, printing "took" for
+// each (a shell that will die); both print "ready" once they are first. Exit status 0
+// when the shell or the window took the call.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string_view>
+
+namespace {
+
+bool takes = false;
+
+LRESULT CALLBACK Tray(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_COPYDATA)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (takes && reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD)
+        std::puts("took"), std::fflush(stdout);
+    return takes;
+}
+
+int Announce()
+{
+    return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -17,6 +43,28 @@ int main(int argc, char** argv)
     if (step == "lose")
         return icon.hWnd != nullptr && Shell_NotifyIconW(NIM_DELETE, &icon) ? 0 : 1;
     if (step == "announce")
-        return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
-    return 2;
+        return Announce();
+    if (step == "balloon-click")  // the icon's message, as the program asks for it
+        return PostMessageW(icon.hWnd, WM_APP + 1, 0, MAKELPARAM(NIN_BALLOONUSERCLICK, 1)) ? 0 : 1;
+    if (step != "refuse" && step != "take")
+        return 2;
+    takes = step == "take";
+    WNDCLASSW trayClass{};
+    trayClass.lpfnWndProc = Tray;
+    trayClass.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&trayClass);
+    const HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0,
+                                      0, nullptr, nullptr, nullptr, nullptr);
+    // Wine's own area, which may come with the desktop after this window, lies below it.
+    for (int i = 0; i < 200 && (FindWindowW(L"Shell_TrayWnd", nullptr) != tray ||
+                                !FindWindowExW(nullptr, tray, L"Shell_TrayWnd", nullptr)); ++i) {
+        SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        Sleep(50);
+    }
+    std::puts("ready"), std::fflush(stdout);
+    if (takes)
+        Announce();
+    for (MSG message; GetMessageW(&message, nullptr, 0, 0) > 0;)
+        DispatchMessageW(&message);
+    return 0;
 }

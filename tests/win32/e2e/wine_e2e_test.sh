@@ -29,6 +29,29 @@ click "$ICON" 1 && wait_until 6 shown "$WIN" || fail "a left click on the icon a
 
 box_holds_up_nothing && exit_during_check
 
+# --- A shell not ready at logon refuses the icon: the menu is on the window, 15 to 25 px
+# taller; once a shell is announced, the icon docks and the bar goes. A shell that takes the
+# icon and dies: within 6 s the hidden window is back with its bar, which goes once a shell is
+# announced. A click on a balloon (Wine sends none: the test does) shows the hidden window.
+shell() { # a fake shell of the test, once it is there; FAKE: its process
+    "${PROGRAM[@]}" "$SHELL_RESTART" "$@" >"$WORK/shell.log" 2>&1 & FAKE=$! PIDS+=($!)
+    wait_until 20 grep -q ready "$WORK/shell.log" || fail "the fake shell did not start"
+}
+announce() { "${PROGRAM[@]}" "$SHELL_RESTART" announce; }
+height() { local size; size=$(window_size "$WIN") && echo "${size#*x}"; }
+docked() { ICON=$(xwininfo -id "$PANEL" -tree | awk '/"explorer.exe"/ { print $1 }') && [ -n "$ICON" ]; } # Wine's shell: the fake's child
+stop_program && shell refuse && start_program "$ORVANE2" "$CONFIGS/second.cfg" && WIN=$(find_window "Монитор узлов" 20) &&
+    BAR=$(height) && ! wait_until 1 docked || fail "no window, or an icon in a tray that refused it"
+kill "$FAKE" && announce && wait_until 10 docked && wait_until 3 eval '((BAR - $(height) >= 15 && BAR - $(height) <= 25))' ||
+    fail "no icon once a tray was announced, or the window stayed ${BAR} px high: $(height) px"
+click "$ICON" 1 && wait_until 6 hidden "$WIN" && shell take && wait_until 10 grep -q took "$WORK/shell.log" && kill "$FAKE" &&
+    wait_until 6 shown "$WIN" && [ "$(height)" = "$BAR" ] || fail "the shell holding the icon died: the window is not back with its menu bar"
+announce && wait_until 3 eval '[ "$(height)" -lt "$BAR" ]' && click "$ICON" 1 && wait_until 6 hidden "$WIN" ||
+    fail "the menu bar stayed, or a left click did not hide the window"
+"${PROGRAM[@]}" "$SHELL_RESTART" balloon-click && wait_until 3 shown "$WIN" || fail "a click on a balloon did not show the window"
+stop_program
+# --- end of the shells
+
 start_program "$ORVANE2" "missing file.cfg"
 BOX=$(find_window Orvane2 20) && text=$(message_text "$BOX") || fail "no message box for a missing configuration"
 [ "$text" = "Конфигурационный файл missing file.cfg не найден" ] || fail "the message box says [$text]"
