@@ -57,9 +57,10 @@ std::vector<std::uint32_t> Pixels(HICON icon, int side)
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t& p = pixels[i];
         const std::uint32_t a = p >> 24;
+        // Drawn over black: without alpha the colour as it is, with alpha premultiplied.
         if (!alpha)
-            p = (mask[i] & 0xFFFFFF) != 0 ? 0 : p | 0xFF000000;  // drawn over black: the colour as it is
-        else if (a != 0 && a != 255)  // drawn over black: premultiplied
+            p = (mask[i] & 0xFFFFFF) != 0 ? 0 : p | 0xFF000000;
+        else if (a != 0 && a != 255)
             for (int shift = 0; shift < 24; shift += 8)
                 p = (p & ~(0xFFu << shift)) | std::min(255u, ((p >> shift) & 0xFF) * 255 / a) << shift;
     }
@@ -101,8 +102,7 @@ void DrawMark(std::vector<std::uint32_t>& pixels, int side, std::uint32_t colour
             std::uint32_t mixed = static_cast<std::uint32_t>(alpha * 255 + 0.5) << 24;
             for (int shift = 0; shift < 24; shift += 8) {
                 const auto channel = [shift](std::uint32_t c) { return ((c >> shift) & 0xFF) / 255.0; };
-                const double value =
-                    channel(p) * below + channel(kRingColor) * (disc - core) + channel(colour) * core;
+                const double value = channel(p) * below + channel(kRingColor) * (disc - core) + channel(colour) * core;
                 mixed |= static_cast<std::uint32_t>(value / alpha * 255 + 0.5) << shift;
             }
             p = mixed;

@@ -11,7 +11,8 @@ void ShellWatch::Start()
     if (tray == nullptr || GetWindowThreadProcessId(tray, &id) == 0 || id == GetCurrentProcessId())
         return;
     process_ = OpenProcess(SYNCHRONIZE, FALSE, id);
-    if (process_ != nullptr &&
+    processId_ = id;
+    if (process_ == nullptr ||
         !RegisterWaitForSingleObject(&wait_, process_, Ended, this, INFINITE, WT_EXECUTEONLYONCE)) {
         wait_ = nullptr;
         Stop();
@@ -26,12 +27,13 @@ void ShellWatch::Stop()
     if (process_ != nullptr)
         CloseHandle(process_);
     wait_ = process_ = nullptr;
+    processId_ = 0;
 }
 
 void CALLBACK ShellWatch::Ended(void* self, BOOLEAN /*timedOut*/)
 {
     const auto* watch = static_cast<const ShellWatch*>(self);
-    PostMessageW(watch->window_, watch->message_, 0, 0);
+    PostMessageW(watch->window_, watch->message_, watch->processId_, 0);
 }
 
 }  // namespace orvane2::win32

@@ -551,7 +551,8 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             TrayEvent(LOWORD(static_cast<DWORD>(lParam)));
             return 0;
         case kShellEnded:
-            if (tray_->Added() && form_ != nullptr) {
+            // Only the shell that holds the icon now: an old one may end after a new one took it.
+            if (wParam == shellWatch_->Watched() && tray_->Added() && form_ != nullptr) {
                 tray_->Forget();
                 Guarded([&] { form_->TrayVanished(); });
             }

@@ -129,7 +129,8 @@ TEST(Win32Tray, TheMarkIsDrawnAtEverySizeInItsCorner)
 {
     for (const int side : {16, 20, 24, 32, 48, 64}) {
         for (const auto& [mark, red, green] : {std::tuple{TrayMark::None, false, false},
-                                               {TrayMark::SomeSilent, true, false}, {TrayMark::AllAnswer, false, true}}) {
+                                               {TrayMark::SomeSilent, true, false},
+                                               {TrayMark::AllAnswer, false, true}}) {
             const UniqueIcon icon = MarkedIcon(GetModuleHandleW(nullptr), side, mark);
             const auto [redPixels, redOutside] = CountColour(icon.get(), side, kRed);
             const auto [greenPixels, greenOutside] = CountColour(icon.get(), side, kGreen);

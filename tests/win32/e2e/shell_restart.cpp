@@ -53,11 +53,12 @@ int main(int argc, char** argv)
     trayClass.lpfnWndProc = Tray;
     trayClass.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&trayClass);
-    const HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0,
-                                      0, nullptr, nullptr, nullptr, nullptr);
+    const HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0,
+                                      nullptr, nullptr, nullptr, nullptr);
     // Wine's own area, which may come with the desktop after this window, lies below it.
     for (int i = 0; i < 200 && (FindWindowW(L"Shell_TrayWnd", nullptr) != tray ||
-                                !FindWindowExW(nullptr, tray, L"Shell_TrayWnd", nullptr)); ++i) {
+                                !FindWindowExW(nullptr, tray, L"Shell_TrayWnd", nullptr));
+         ++i) {
         SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         Sleep(50);
     }
