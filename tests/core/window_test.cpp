@@ -322,9 +322,9 @@ TEST_F(Window, TheIconFollowsTheTrayWhenItComesAndGoes)
     form.showhide_Click();
     form.TrayVanished();  // nothing docked: nothing to wait for
     form.NotificationClicked();
-    EXPECT_EQ(services.log, (Strings{"StopTrayTimer", kTip, "NoMenuBar", "HideMinimized", "TrayTimer 5000",
-                                     "StopTrayTimer", kTip, "TrayTimer 5000", "MenuBar", "Restore", "Minimize",
-                                     "Restore"}));
+    EXPECT_EQ(services.log,
+              (Strings{"StopTrayTimer", kTip, "NoMenuBar", "HideMinimized", "TrayTimer 5000", "StopTrayTimer", kTip,
+                       "TrayTimer 5000", "MenuBar", "Restore", "Minimize", "Restore"}));
 }
 
 // After each cycle the icon shows the board; news of hosts reach the view as one
