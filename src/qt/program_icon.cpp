@@ -51,6 +51,18 @@ public:
         paint(&painter, QRect(QPoint(0, 0), size), mode, state);
         return pixmap;
     }
+    // Qt asks for HiDPI pixmaps here: up to Qt 6.7 with the size in device pixels, from
+    // 6.8 on in device-independent ones.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QPixmap scaled = pixmap(size * scale, mode, state);
+#else
+        QPixmap scaled = pixmap(size, mode, state);
+#endif
+        scaled.setDevicePixelRatio(scale);
+        return scaled;
+    }
     QIconEngine* clone() const override { return new MarkedIconEngine(base_, color_); }
     // The sizes a tray may take as they are (a StatusNotifierItem host is sent each of
     // them up to 64 px): any other size is drawn on demand.
