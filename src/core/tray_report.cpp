@@ -48,7 +48,7 @@ std::optional<HostNotice> TrayReport::CycleFinished(const std::vector<WatchedHos
             memory.told = answers ? Told::Answering : Told::Silent;  // the first check is no news
             continue;
         }
-        const Told now = answers ? Told::Answering
+        const Told now = answers                                      ? Told::Answering
                          : memory.silentCycles >= kSilentCyclesToTell ? Told::Silent
                                                                       : memory.told;
         if (now == memory.told)
@@ -61,9 +61,9 @@ std::optional<HostNotice> TrayReport::CycleFinished(const std::vector<WatchedHos
     if (!hosts.empty()) {
         const std::string total = std::to_string(hosts.size());
         look_.mark = silent > 0 ? TrayMark::SomeSilent : TrayMark::AllAnswer;
-        look_.toolTip = std::string(kTrayToolTip) + "\n" +
-                        (silent > 0 ? "Не отвечают: " + std::to_string(silent) + " из " + total
-                                    : "Все " + total + " отвечают");
+        look_.toolTip =
+            std::string(kTrayToolTip) + "\n" +
+            (silent > 0 ? "Не отвечают: " + std::to_string(silent) + " из " + total : "Все " + total + " отвечают");
     }
     if (lines.empty())
         return std::nullopt;

@@ -5,8 +5,6 @@
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMoveEvent>
@@ -16,6 +14,8 @@
 namespace orvane2 {
 
 namespace {
+
+constexpr int kNotificationImageSize = 64;
 
 QString Q(const std::string& text)
 {
@@ -36,16 +36,6 @@ Widget* Make(const Model& model, QWidget* parent)
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setVisible(model.visible);
     return widget;
-}
-
-// Qt uses a StatusNotifierItem when a watcher is on the session bus, and XEmbed (X11
-// only) otherwise; on Wayland there is no XEmbed.
-bool StatusNotifierHostPresent()
-{
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
-        return true;
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 int TrayCode(QSystemTrayIcon::ActivationReason reason)
@@ -88,6 +78,7 @@ QtFormView::QtFormView()
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
     trayTimer_.setSingleShot(true);
     QObject::connect(&trayTimer_, &QTimer::timeout, this, [this] { form_->TrayTimer_Timer(); });
+    QObject::connect(&notifier_, &DesktopNotifier::Clicked, this, [this] { form_->NotificationClicked(); });
 }
 
 QtFormView::~QtFormView() = default;
@@ -204,6 +195,7 @@ void QtFormView::Restore()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
+    raise();
 }
 
 void QtFormView::HideMinimized()
@@ -282,35 +274,69 @@ std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request
 
 bool QtFormView::AddTrayIcon(const TrayLook& look)
 {
+    if (!trayWatch_) {
+        trayWatch_ = std::make_unique<TrayWatch>();
+        QObject::connect(trayWatch_.get(), &TrayWatch::Changed, this, [this] { TrayChanged(); });
+    }
+    trayPresent_ = trayWatch_->Present();
     look_ = look;
-    if (tray_)
-        return true;
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return false;
-    tray_ = std::make_unique<QSystemTrayIcon>(windowIcon());
-    tray_->setToolTip(Q(look.toolTip));
+    if (!trayPresent_)
+        return false;  // no icon yet: Qt would settle its tray protocol for good
+    if (!tray_)
+        MakeTrayIcon();
+    SetTrayLook(look);
+    // An icon already made docks again by itself in an XEmbed tray that comes back, and
+    // registers again with a StatusNotifierItem watcher that does.
+    tray_->show();
+    return true;
+}
+
+void QtFormView::MakeTrayIcon()
+{
+    trayWatch_->Commit();
     // A StatusNotifierItem host (KDE Plasma, waybar, GNOME's AppIndicator extension)
     // draws the item's menu itself, at the icon and in the desktop's style, when the
     // item exports one; an XEmbed tray leaves the menu to the program.
-    menuExported_ = StatusNotifierHostPresent();
+    menuExported_ = trayWatch_->StatusNotifierHost();
+    iconMark_ = look_.mark;
+    tray_ = std::make_unique<QSystemTrayIcon>(MarkedIcon(iconMark_));
+    tray_->setToolTip(Q(look_.toolTip));
     if (menuExported_)
         tray_->setContextMenu(&Menu());
     QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { form_->TrayNotification(TrayCode(reason)); });
     QObject::connect(tray_.get(), &QSystemTrayIcon::messageClicked, this, [this] { form_->NotificationClicked(); });
-    tray_->show();
-    return true;
+}
+
+void QtFormView::TrayChanged()
+{
+    const bool present = trayWatch_->Present();
+    if (present == trayPresent_)
+        return;
+    trayPresent_ = present;
+    if (present)
+        form_->TrayAppeared();
+    else
+        form_->TrayVanished();
 }
 
 void QtFormView::SetTrayLook(const TrayLook& look)
 {
     look_ = look;
-    if (tray_)
+    if (!tray_)
+        return;
+    // Only what changed goes out: a StatusNotifierItem host is sent every change.
+    if (look.mark != iconMark_) {
+        iconMark_ = look.mark;
+        tray_->setIcon(MarkedIcon(iconMark_));
+    }
+    if (tray_->toolTip() != Q(look.toolTip))
         tray_->setToolTip(Q(look.toolTip));
 }
 
 void QtFormView::RemoveTrayIcon()
 {
+    trayWatch_.reset();
     if (!tray_)
         return;
     tray_->hide();
@@ -320,8 +346,11 @@ void QtFormView::RemoveTrayIcon()
 
 void QtFormView::Notify(const HostNotice& notice)
 {
-    if (tray_)
-        tray_->showMessage(Q(notice.title), Q(notice.text), windowIcon());
+    const QIcon icon = MarkedIcon(look_.mark);
+    if (notifier_.Running())
+        notifier_.Show(Q(notice.title), Q(notice.text), icon.pixmap(kNotificationImageSize).toImage());
+    else if (tray_ && trayPresent_)
+        tray_->showMessage(Q(notice.title), Q(notice.text), icon);  // Qt's balloon at the icon
 }
 
 void QtFormView::StartTrayTimer(int intervalMs)

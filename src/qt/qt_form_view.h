@@ -3,6 +3,8 @@
 
 #include "core/form1.h"
 #include "core/form_view.h"
+#include "qt/desktop_notifier.h"
+#include "qt/tray_watch.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -18,9 +20,10 @@
 namespace orvane2 {
 
 // The window on Qt Widgets: a column of group boxes with one label per host, the status
-// line under them, the check timer, the tray icon and its menu. It only draws and asks;
-// every decision is Form1's, to which it passes the timer's ticks, the tray icon's
-// clicks, the menu's commands and the close box.
+// line under them, the check timer, the tray icon and its menu, and the desktop's
+// notifications. It only draws and asks; every decision is Form1's, to which it passes
+// the timer's ticks, the tray icon's clicks, the tray's comings and goings, clicks on
+// notifications, the menu's commands and the close box.
 class QtFormView final : public QWidget, public FormView {
 public:
     QtFormView();
@@ -57,6 +60,7 @@ public:
     int LabelCount() const { return static_cast<int>(labels_.size()); }
     QLabel* StatusString() const { return status_; }
     QMenuBar* MenuBar() const { return menuBar_; }
+    QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -66,6 +70,9 @@ private:
     QMenu& Menu();
     void FitOuterHeight();
     void ShowInScroller(const ScrollViewport& viewport);
+    void MakeTrayIcon();
+    // Tells Form1 when the notification area appears or goes away.
+    void TrayChanged();
 
     Form1* form_ = nullptr;
     QWidget* client_ = nullptr;        // holds the board and the status line; moves down when a menu bar is shown
@@ -79,8 +86,12 @@ private:
     QTimer trayTimer_;
     QMenu* menu = nullptr;  // made when first opened: most runs never open it
     QMenuBar* menuBar_ = nullptr;
-    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<TrayWatch> trayWatch_;   // from the first AddTrayIcon to RemoveTrayIcon
+    bool trayPresent_ = false;               // as last told to Form1
+    std::unique_ptr<QSystemTrayIcon> tray_;  // made once a notification area exists
+    TrayMark iconMark_ = TrayMark::None;     // the mark the icon is drawn with
     TrayLook look_;
+    DesktopNotifier notifier_;
     bool menuExported_ = false;       // the tray host draws the icon's menu itself
     std::optional<int> outerHeight_;  // pixels, once the board is placed
     int fittedDecoration_ = -1;

@@ -76,8 +76,11 @@ TEST(TrayReport, TellsEachChangeOnceAndALostEchoOnlyThroughTheMark)
 // A notification names at most five lines; past that the last counts the rest, in Russian.
 TEST(TrayReport, ALongListEndsWithHowManyMore)
 {
-    const std::vector<std::pair<int, std::string>> cases = {
-        {5, "h5 не отвечает"}, {6, "и ещё 2 узла"}, {9, "и ещё 5 узлов"}, {15, "и ещё 11 узлов"}, {25, "и ещё 21 узел"}};
+    const std::vector<std::pair<int, std::string>> cases = {{5, "h5 не отвечает"},
+                                                            {6, "и ещё 2 узла"},
+                                                            {9, "и ещё 5 узлов"},
+                                                            {15, "и ещё 11 узлов"},
+                                                            {25, "и ещё 21 узел"}};
     for (const auto& [count, last] : cases) {
         std::vector<std::pair<std::string, std::string>> names;
         for (int i = 1; i <= count; ++i)

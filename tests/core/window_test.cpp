@@ -322,28 +322,28 @@ TEST_F(Window, TheIconFollowsTheTrayWhenItComesAndGoes)
     form.showhide_Click();
     form.TrayVanished();  // nothing docked: nothing to wait for
     form.NotificationClicked();
-    EXPECT_EQ(services.log, (Strings{"StopTrayTimer", kTip, "NoMenuBar", "HideMinimized", "TrayTimer 5000",
-                                     "StopTrayTimer", kTip, "TrayTimer 5000", "MenuBar", "Restore", "Minimize",
-                                     "Restore"}));
+    EXPECT_EQ(services.log,
+              (Strings{"StopTrayTimer", kTip, "NoMenuBar", "HideMinimized", "TrayTimer 5000", "StopTrayTimer", kTip,
+                       "TrayTimer 5000", "MenuBar", "Restore", "Minimize", "Restore"}));
 }
 
-// After each cycle the icon shows the board; news of hosts reach the view as one
-// notification, told by the label's caption and the host as written.
+// After each cycle the icon shows the board; the news of a cycle reach the view as one
+// notification, each host told by its label's caption and its host as written.
 TEST_F(Window, CyclesMarkTheIconAndNotifyOfChanges)
 {
-    Load("checkinterval 5\ngroup G\n10.0.0.1 gateway\nnowhere\n");
-    probe->addresses = {{"10.0.0.1", "10.0.0.1"}};
+    Load("checkinterval 5\ngroup G\n10.0.0.1 gateway\n10.0.0.2\nnowhere\n");
+    probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
     for (int cycle = 0; cycle < 3; ++cycle) {
         services.openNotices.clear();
         form.Timer1_Timer();
         if (cycle == 0) {
-            EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 2 из 2");
+            EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 3 из 3");
         }
-        probe->alive = {"10.0.0.1"};
+        probe->alive = {"10.0.0.1", "10.0.0.2"};
     }
     EXPECT_EQ(view.look.mark, TrayMark::SomeSilent);
-    EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 1 из 2");
-    EXPECT_EQ(view.notices, Strings{"gateway (10.0.0.1) отвечает"});
+    EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 1 из 3");
+    EXPECT_EQ(view.notices, Strings{"gateway (10.0.0.1) отвечает\n10.0.0.2 отвечает"});
 }
 
 }  // namespace

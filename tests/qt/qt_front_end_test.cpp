@@ -2,6 +2,7 @@
 #include "../core/fakes.h"
 #include "core/form1.h"
 #include "core/utf8_text.h"
+#include "qt/program_icon.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
 
@@ -152,6 +153,39 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
     // Offscreen there is no notification area: the menu is on the window instead.
     ASSERT_NE(view.MenuBar(), nullptr);
     EXPECT_EQ(view.MenuBar()->actions().at(0)->text(), QString::fromUtf8("Меню"));
+    const int withBar = view.height(), bar = view.MenuBar()->height();
+    view.HideMenuBar();  // a tray appeared
+    EXPECT_EQ(view.MenuBar(), nullptr);
+    EXPECT_EQ(withBar - view.height(), bar);
+}
+
+// The icon's mark at every size a tray asks for, HiDPI included: red while a host is
+// silent, green while all answer, none before the first check.
+TEST(QtIcon, TheMarkIsDrawnAtEverySize)
+{
+    struct Case {
+        TrayMark mark;
+        bool red, green;
+    };
+    for (const Case& c : {Case{TrayMark::None, false, false}, Case{TrayMark::AllAnswer, false, true},
+                          Case{TrayMark::SomeSilent, true, false}})
+        for (const int size : {16, 22, 24, 32, 48})
+            for (const qreal scale : {1.0, 2.0}) {
+                const QImage image = MarkedIcon(c.mark).pixmap(QSize(size, size), scale).toImage();
+                int red = 0, green = 0;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x) {
+                        const QColor p = image.pixelColor(x, y);
+                        red += p.red() >= 180 && p.green() <= 80 && p.blue() <= 80;
+                        green += p.green() >= 180 && p.red() <= 80 && p.blue() <= 80;
+                    }
+                const int mark = image.width() * image.height() / 10;  // the mark's least share
+                EXPECT_EQ(image.size(), QSize(size, size) * scale);
+                EXPECT_EQ(red >= mark, c.red) << size << " px at " << scale << ": " << red;
+                EXPECT_EQ(red == 0, !c.red) << size << " px at " << scale;
+                EXPECT_EQ(green >= mark, c.green) << size << " px at " << scale << ": " << green;
+                EXPECT_EQ(green == 0, !c.green) << size << " px at " << scale;
+            }
 }
 
 }  // namespace
