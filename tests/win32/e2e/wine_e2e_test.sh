@@ -10,6 +10,9 @@ source "$(dirname "$0")/../../gui/scenario.sh"
 # Wine traces the text of every message box (+msgbox), for message_text.
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all,+msgbox WINEDLLOVERRIDES="mscoree,mshtml="
 PROGRAM=(wine) # each start names the Windows program
+# Wine's shell draws every icon in the tray, whichever process started it (a fake shell below).
+tray_icons() { xwininfo -id "$PANEL" -tree | awk '/"explorer.exe"/ { print $1 }'; }
+tray_icon() { local ids=""; wait_until "${1:-10}" eval 'ids=$(tray_icons); [ -n "$ids" ]' && sed -n 1p <<<"$ids"; }
 start_desktop
 winpath() { echo "Z:${1//\//\\}"; }
 start_program wineboot --init && [ "$(exit_code "$PID" 60)" = 0 ] || fail "no Wine prefix"
@@ -39,10 +42,9 @@ shell() { # a fake shell of the test, once it is there; FAKE: its process
 }
 announce() { "${PROGRAM[@]}" "$SHELL_RESTART" announce; }
 height() { local size; size=$(window_size "$WIN") && echo "${size#*x}"; }
-docked() { ICON=$(xwininfo -id "$PANEL" -tree | awk '/"explorer.exe"/ { print $1 }') && [ -n "$ICON" ]; } # Wine's shell: the fake's child
 stop_program && shell refuse && start_program "$ORVANE2" "$CONFIGS/second.cfg" && WIN=$(find_window "Монитор узлов" 20) &&
-    BAR=$(height) && ! wait_until 1 docked || fail "no window, or an icon in a tray that refused it"
-kill "$FAKE" && announce && wait_until 10 docked && wait_until 3 eval '((BAR - $(height) >= 15 && BAR - $(height) <= 25))' ||
+    BAR=$(height) && ! tray_icon 1 >/dev/null || fail "no window, or an icon in a tray that refused it"
+kill "$FAKE" && announce && ICON=$(tray_icon 10) && wait_until 3 eval '((BAR - $(height) >= 15 && BAR - $(height) <= 25))' ||
     fail "no icon once a tray was announced, or the window stayed ${BAR} px high: $(height) px"
 click "$ICON" 1 && wait_until 6 hidden "$WIN" && shell take && wait_until 10 grep -q took "$WORK/shell.log" && kill "$FAKE" &&
     wait_until 6 shown "$WIN" && [ "$(height)" = "$BAR" ] || fail "the shell holding the icon died: the window is not back with its menu bar"
