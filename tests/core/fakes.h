@@ -52,7 +52,10 @@ public:
         awaiting = false;
         Log("Await", onAwait);
     }
-    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+    FileLookup LookUpFile(const std::string& path) override
+    {
+        return unreachable.count(path) ? FileLookup::Unreachable : files.count(path) ? FileLookup::File : FileLookup::Missing;
+    }
     bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
     // Hands the file over in pieces of pieceSize bytes.
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override
@@ -92,7 +95,7 @@ public:
     }
 
     std::map<std::string, std::string> files;
-    std::set<std::string> unreadable;
+    std::set<std::string> unreadable, unreachable;  // cannot be read; cannot even be looked at
     std::size_t pieceSize = 5;
     std::vector<Message> messages;
     Strings notices;                    // every box that did not wait, in order
