@@ -76,7 +76,7 @@ public:
     bool Launch(const std::string& program, const Strings& arguments) override
     {
         launches.push_back(arguments);
-        return Log("Launch " + program), true;
+        return Log("Launch " + program), !launchFails;
     }
     std::string ExecutablePath() override { return "/opt/orvane2"; }
     std::chrono::system_clock::time_point Now() override { return now; }
@@ -101,6 +101,7 @@ public:
     Strings notices;                    // every box that did not wait, in order
     std::set<std::string> openNotices;  // those still open: clear() closes them
     std::vector<Strings> launches;
+    bool launchFails = false;
     Strings log;
     std::function<void()> onAwait;
     bool awaiting = false;

@@ -3,6 +3,7 @@
 #include "core/check_cycle.h"
 #include "core/config_reader.h"
 #include "core/form1.h"
+#include "core/restart.h"
 #include "core/startup.h"
 #include "fakes.h"
 
@@ -150,6 +151,14 @@ TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
     EXPECT_EQ(services.launches, std::vector<Strings>{{chosen}});
     EXPECT_EQ(services.log,
               (Strings{"Kill restart.bat", "Append restart.bat", "Launch /opt/orvane2", "RemoveTray", "End 0"}));
+    // A start that fails is told; no new process will delete the script: it goes here.
+    Desk failing;
+    failing.Load("checkinterval 5\ngroup G\n");
+    failing.services.launchFails = true, failing.view.chosen = chosen;
+    failing.form.changeconfig_Click();
+    EXPECT_EQ(failing.services.Prompts(), Strings{RestartFailedMessage(chosen)});
+    EXPECT_EQ(failing.services.log, (Strings{"Append restart.bat", "Launch /opt/orvane2", "Kill restart.bat", "MsgBox"}));
+    EXPECT_EQ(failing.services.files.count("restart.bat"), 0u);
 }
 
 TEST_F(Window, TallBoardsScrollInAWindowAsTallAsTheScreen)
