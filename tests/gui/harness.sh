@@ -12,10 +12,10 @@
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
-#   expression ROLE (AT-SPI);
-#   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red (counts
-#   in COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in namespace
-#   NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
+#   expression ROLE (AT-SPI); snapshot W PNG: a picture of W once W is whole (below);
+#   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red
+#   (counts in COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in
+#   namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
 #   dead_name_server (after make_silent_host): the program's name server is SILENT, which
 #   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
@@ -148,11 +148,25 @@ def walk(node):
 accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/null; }
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
+# Taken again for up to 2 s until W lies inside its parent and the picture has W's size: a
+# window manager may still be sliding in a window just mapped (openbox brings a restored one
+# up from below the screen in a growing frame), and a picture of it is cut off meanwhile.
+inside_parent() {
+    local parent
+    parent=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }') && { xwininfo -id "$1" && xwininfo -id "$parent"; } |
+        awk '/Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n] = $2 }
+            /^  Height/ { h[n++] = $2 } END { exit !(n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) }'
+}
+snapshot() {
+    local w=$1 png=$2
+    wait_until 2 eval 'inside_parent "$w" && import -window "$w" "$png" 2>/dev/null &&
+        [ "$(identify -format %wx%h "$png")" = "$(window_size "$w")" ]'
+}
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
 G='#008000' R='#FF0000'
 labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
     local y=24 want n m both=$G$R
-    COUNTS="" && import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
+    COUNTS="" && snapshot "$WIN" "$WORK/labels.png" || return 1
     for want in "$@"; do
         n=$(count_colour "$WORK/labels.png" "$want" "167x17+16+$y")
         m=$(count_colour "$WORK/labels.png" "${both/"$want"/}" "167x17+16+$y")

@@ -7,7 +7,7 @@ ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/desktop.sh" # its fonts: text in exact colours
 # The window has a menu bar here (no tray): its one label is looked for anywhere in it.
-coloured() { import -window "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
+coloured() { snapshot "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
 start_xvfb
 netns "orv2perm-$$"
 ip netns exec "orv2perm-$$" sysctl -qw net.ipv4.ping_group_range="1 0"
@@ -25,7 +25,7 @@ press_ok "$BOX"
 sleep 11 # two more cycles
 ! find_window Orvane2 0 >/dev/null || fail "a message box is open after two more cycles: not closed, or shown again"
 gone "$PID" && fail "the program ended: $(cat "$WORK/program.log")"
-WIN=$(find_window "Монитор узлов") && coloured '#FF0000' || fail "127.0.0.1 is not red"
+WIN=$(find_window "Монитор узлов") && wait_until 5 coloured '#FF0000' || fail "127.0.0.1 is not red"
 stop_program
 # An ordinary user runs a copy with cap_net_raw+p, and a style plugin of their own: Qt runs
 # without any capability (no packet socket, no raw socket), and the probe still gets its echo.

@@ -26,7 +26,7 @@ start_board() {
     WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon: $(tail -3 "$WORK/program.log")"
 }
 checking() { # the status line (113 x 17 pixels at 8,164) reads "Перепроверяем..."
-    import -window "$WIN" "$WORK/status.png" 2>/dev/null && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
+    snapshot "$WIN" "$WORK/status.png" && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
 }
 next_cycle() { wait_until 15 eval '! checking' && wait_until 15 checking || fail "no check cycle began"; }
 boxes() { xdotool search --onlyvisible --name '^Orvane2$' | of_program | wc -l; }
