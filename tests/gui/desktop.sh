@@ -13,11 +13,11 @@ start_bus() { # no service activation: nothing starts behind the test's back
     dbus-daemon --config-file="$WORK/bus.conf" --nofork 2>/dev/null & PIDS+=($!)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus && wait_until 5 test -S "$WORK/bus" || fail "no session bus"
 }
-start_sway() { # sway refuses root: it runs as nobody, and the test's clients connect by path
+start_sway() { # sway refuses root: it runs as nobody, in its own folder; the test's clients connect by path
     local run=$WORK/sway
     chmod 711 "$WORK" && mkdir -m 0700 "$run" && chown nobody "$run"
     printf 'output HEADLESS-1 mode 1280x800\nxwayland disable\nfor_window [title="^Монитор узлов$"] floating enable\n' >"$WORK/sway.conf"
-    env -i XDG_RUNTIME_DIR="$run" SWAYSOCK="$run/ipc" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    env -i -C "$run" XDG_RUNTIME_DIR="$run" SWAYSOCK="$run/ipc" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         setpriv --reuid nobody --regid nogroup --clear-groups sway -c "$WORK/sway.conf" &>"$WORK/sway.log" & PIDS+=($!)
     export WAYLAND_DISPLAY=$run/wayland-1 SWAYSOCK=$run/ipc && unset DISPLAY QT_QPA_PLATFORM
     wait_until 10 test -S "$SWAYSOCK" -a -S "$WAYLAND_DISPLAY" || fail "sway did not start: $(tail -3 "$WORK/sway.log")"

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Shared steps for tests that drive the real program in a virtual X server; source it.
-# PROGRAM (array, default ("$ORVANE2")): the command that starts the program, say (wine
+# PROGRAM (array, default a copy of $ORVANE2): the command that starts the program, say (wine
 #   orvane2.exe). ACCESSIBLE=1 before sourcing: the test reruns itself in a private D-Bus
 #   session with accessibility on, and message_text reads the widgets (AT-SPI).
 # start_xvfb; start_wm (openbox); start_tray (trayer; sets PANEL, TRAY_PID)
@@ -25,8 +25,10 @@ fi
 # Outside a private bus, no bus: a StatusNotifierItem watcher would replace the tray.
 [ -n "${IN_BUS:-}" ] && export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 || unset DBUS_SESSION_BUS_ADDRESS
 : "${ARTIFACTS:?directory for screenshots}"
-[ -n "${PROGRAM+x}" ] || PROGRAM=("${ORVANE2:?path of the program}")
 WORK=$(mktemp -d) PIDS=() HOOKS=() LAUNCHER=""
+# A copy: the program, holding no capability, could not start itself again from a checkout
+# that another user owns.
+[ -n "${PROGRAM+x}" ] || { cp "${ORVANE2:?path of the program}" "$WORK/orvane2" && PROGRAM=("$WORK/orvane2"); }
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$ARTIFACTS" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 cleanup() {
