@@ -54,7 +54,9 @@ public:
     }
     FileLookup LookUpFile(const std::string& path) override
     {
-        return unreachable.count(path) ? FileLookup::Unreachable : files.count(path) ? FileLookup::File : FileLookup::Missing;
+        if (unreachable.count(path))
+            return FileLookup::Unreachable;
+        return files.count(path) ? FileLookup::File : FileLookup::Missing;
     }
     bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
     // Hands the file over in pieces of pieceSize bytes.

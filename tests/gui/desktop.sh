@@ -5,8 +5,7 @@
 # (1280x800) for the program on Wayland; window: the program's window there, "SHELL APP_ID
 # WxH X,Y" or "". start_waybar (on sway): a bar along the top whose tray is the session's
 # StatusNotifierItem host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
-GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && cp "$GUI/no-antialias.conf" "$WORK/fonts.conf"
-export FONTCONFIG_FILE=$WORK/fonts.conf
+GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && cp "$GUI/no-antialias.conf" "$WORK/fonts.conf" && export FONTCONFIG_FILE=$WORK/fonts.conf
 start_bus() { # no service activation: nothing starts behind the test's back
     printf '<busconfig><listen>unix:path=%s/bus</listen><policy context="default"><allow send_destination="*"/>
         <allow receive_sender="*"/><allow own="*"/></policy></busconfig>' "$WORK" >"$WORK/bus.conf"

@@ -14,8 +14,8 @@
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
 #   expression ROLE (AT-SPI); snapshot W PNG: a picture of W once W is whole (below);
 #   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red
-#   (counts in COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in
-#   namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
+#   (counts in COUNTS); refused (below); wait_until T CMD...; netns NAME; make_silent_host:
+#   PROGRAM runs in namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers none.
 #   dead_name_server (after make_silent_host): the program's name server is SILENT, which
 #   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
@@ -150,20 +150,15 @@ def walk(node):
 accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/null; }
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
-# Taken again for up to 2 s until W lies inside its parent and the picture has W's size: a
-# window manager may still be sliding in a window just mapped (openbox brings a restored one
-# up from below the screen in a growing frame), and a picture of it is cut off meanwhile.
+# Taken again until W lies inside its parent and has its size: a window manager may still be
+# sliding in a window just mapped (openbox: up from below the screen, in a frame 20 pixels high).
 inside_parent() {
-    local parent
-    parent=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }') && { xwininfo -id "$1" && xwininfo -id "$parent"; } |
-        awk '/Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n] = $2 }
-            /^  Height/ { h[n++] = $2 } END { exit !(n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) }'
+    { xwininfo -id "$1" && xwininfo -id "$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')"; } | awk '
+        /Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n] = $2 } /^  Height/ { h[n++] = $2 }
+        END { exit !(n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) }'
 }
-snapshot() {
-    local w=$1 png=$2
-    wait_until 2 eval 'inside_parent "$w" && import -window "$w" "$png" 2>/dev/null &&
-        [ "$(identify -format %wx%h "$png")" = "$(window_size "$w")" ]'
-}
+snapshot() { local w=$1 png=$2; wait_until 2 eval 'inside_parent "$w" && import -window "$w" "$png" 2>/dev/null &&
+    [ "$(identify -format %wx%h "$png")" = "$(window_size "$w")" ]'; }
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
 G='#008000' R='#FF0000'
 labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
@@ -174,6 +169,10 @@ labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16
         m=$(count_colour "$WORK/labels.png" "${both/"$want"/}" "167x17+16+$y")
         COUNTS+="$n of $want, $m of the other; " y=$((y + 17)) && [ "$n" -ge 10 ] && [ "$m" = 0 ] || return 1
     done
+}
+refused() { # TEXT ARGS...: started with ARGS, the program says "Конфигурационный файл TEXT"; closed, it ends with 1
+    start_program "${@:2}" && BOX=$(find_window Orvane2 20) && text=$(message_text "$BOX") || fail "no message box for $1"
+    [ "$text" = "Конфигурационный файл $1" ] && press_ok "$BOX" && [ "$(exit_code "$PID")" = 1 ] || fail "[$text], exit code $(exited "$PID")"
 }
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
 make_silent_host() {
