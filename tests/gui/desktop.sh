@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Desktops beside the harness's Xvfb; source after harness.sh. GUI: this folder, whose fonts
-# (no antialiasing) are used from a copy in WORK (the program, holding no capability, may not
-# enter a checkout that another user owns). start_bus: a private session bus. start_sway: headless sway
-# (1280x800) for the program on Wayland; window: the program's window there, "SHELL APP_ID
-# WxH X,Y" or "". start_waybar (on sway): a bar along the top whose tray is the session's
-# StatusNotifierItem host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
+# Desktops beside the harness's Xvfb; source after harness.sh. GUI: this folder; its fonts
+# (no antialiasing) are used from a copy in WORK, which the program, holding no capability,
+# may enter. start_bus: a private session bus. start_sway: headless sway (1280x800) for the
+# program on Wayland; window: the program's window there, "SHELL APP_ID WxH X,Y" or "".
+# start_waybar (on sway): a bar along the top whose tray is the session's StatusNotifierItem
+# host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
 GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && cp "$GUI/no-antialias.conf" "$WORK/fonts.conf" && export FONTCONFIG_FILE=$WORK/fonts.conf
 start_bus() { # no service activation: nothing starts behind the test's back
     printf '<busconfig><listen>unix:path=%s/bus</listen><policy context="default"><allow send_destination="*"/>
