@@ -152,13 +152,14 @@ message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box")
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
 # Taken again until W lies inside its parent and has its size: a window manager may still be
 # sliding in a window just mapped (openbox: up from below the screen, in a frame 20 pixels high).
-inside_parent() {
-    { xwininfo -id "$1" && xwininfo -id "$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')"; } | awk '
-        /Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n] = $2 } /^  Height/ { h[n++] = $2 }
-        END { exit !(n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) }'
+picture() {
+    local info size
+    info=$(xwininfo -id "$1" -tree -stats) && info+=$'\n'$(xwininfo -id "$(awk '/Parent window id:/ { print $4 }' <<<"$info")") &&
+        size=$(awk '/Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n + 0] = $2 }
+            /^  Height/ { h[n++] = $2 } END { if (n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) print w[0] "x" h[0] }' <<<"$info") &&
+        [ -n "$size" ] && import -window "$1" "$2" 2>/dev/null && [ "$(identify -format %wx%h "$2")" = "$size" ]
 }
-snapshot() { local w=$1 png=$2; wait_until 2 eval 'inside_parent "$w" && import -window "$w" "$png" 2>/dev/null &&
-    [ "$(identify -format %wx%h "$png")" = "$(window_size "$w")" ]'; }
+snapshot() { wait_until 2 picture "$@"; }
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
 G='#008000' R='#FF0000'
 labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
