@@ -2,15 +2,18 @@
 // Plays the Windows shell for the program under test. "lose" takes its tray icon (its
 // window, identifier 1) away, as the old shell's end does; "announce" broadcasts
 // TaskbarCreated, as a new shell does; "balloon-click" sends the icon's message for a
-// click on its balloon, which Wine does not send. "refuse" and "take" put a notification
+// click on its balloon, which Wine does not send; "texts" prints what Wine's shell shows
+// in its balloons and tooltips until killed. "refuse" and "take" put a notification
 // area of their own before Wine's until killed: one that refuses every icon (a shell not
 // ready yet at logon), or one that is announced and takes every icon, printing "took" for
 // each (a shell that will die); both print "ready" once they are first. Exit status 0
 // when the shell or the window took the call.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -31,6 +34,46 @@ int Announce()
     return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
 }
 
+// The process's executable ends with name.
+bool Runs(DWORD process, std::wstring_view name)
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    const bool named = handle != nullptr && QueryFullProcessImageNameW(handle, 0, path, &length) &&
+                       std::wstring_view(path, length).ends_with(name);
+    if (handle != nullptr)
+        CloseHandle(handle);
+    return named;
+}
+
+// Prints each new text that the shell's balloons and tooltips show, as "balloon TEXT" or
+// "tip TEXT", a text's lines joined by " / ".
+[[noreturn]] void PrintTexts()
+{
+    std::wstring last[2];
+    for (;; Sleep(100)) {
+        for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
+            DWORD process = 0;
+            wchar_t text[512] = {};
+            GetWindowThreadProcessId(tip, &process);
+            const bool balloon = (GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON) != 0;
+            if (!IsWindowVisible(tip) || !Runs(process, L"\\explorer.exe") ||
+                !SendMessageTimeoutW(tip, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                     1000, nullptr) ||
+                text[0] == 0 || last[balloon] == text)
+                continue;
+            last[balloon] = text;
+            std::wstring line = (balloon ? L"balloon " : L"tip ") + last[balloon];
+            for (std::size_t at = 0; (at = line.find(L'\n', at)) != std::wstring::npos;)
+                line.replace(at, 1, L" / ");
+            char utf8[2048] = {};
+            WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+            std::puts(utf8), std::fflush(stdout);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -44,6 +87,8 @@ int main(int argc, char** argv)
         return icon.hWnd != nullptr && Shell_NotifyIconW(NIM_DELETE, &icon) ? 0 : 1;
     if (step == "announce")
         return Announce();
+    if (step == "texts")
+        PrintTexts();
     if (step == "balloon-click")  // the icon's message, as the program asks for it
         return PostMessageW(icon.hWnd, WM_APP + 1, 0, MAKELPARAM(NIN_BALLOONUSERCLICK, 1)) ? 0 : 1;
     if (step != "refuse" && step != "take")
