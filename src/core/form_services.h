@@ -18,6 +18,13 @@ enum MsgBoxStyle : int {
     vbInformation = 64,  // information icon and an OK button
 };
 
+// What a look at a path finds.
+enum class FileLookup {
+    File,         // an ordinary file
+    Missing,      // nothing of that name, or something that is not an ordinary file
+    Unreachable,  // the system would not look: a folder on the way may not be entered
+};
+
 // Services the program takes from the desktop: message boxes, the event pump, files,
 // launching and ending the process. All text is UTF-8, paths included. Start-up, the
 // reader and the check cycle reach the outside world only through here, so that they
@@ -39,8 +46,10 @@ public:
     // goes through here, so that the window never stops answering; work touches nothing
     // of the window's.
     virtual void AwaitOffThread(const std::function<void()>& work) = 0;
-    // True when an ordinary file of that name exists.
-    virtual bool FileExists(const std::string& path) = 0;
+    // Whether an ordinary file of that name exists. A path that cannot be looked at is
+    // Unreachable, not Missing: the file may well be there.
+    virtual FileLookup LookUpFile(const std::string& path) = 0;
+    bool FileExists(const std::string& path) { return LookUpFile(path) == FileLookup::File; }
     // Deletes the named file; true when it is gone afterwards.
     virtual bool Kill(const std::string& path) = 0;
     // Reads a text file piece by piece, never holding it whole: every piece goes to take,

@@ -7,9 +7,10 @@
 # (BOX); clicks_during_check: left clicks on the icon hide and show the window within 0.3 s;
 # box_holds_up_nothing: with it open the silent hosts turn green, and it comes once;
 # exit_during_check: the menu opens at the pointer, «Выход» ends with 0 at once, the icon goes.
-# switch_config [CHECK...], on a program started again: «Сменить конфиг», CHECK... of the file
-# dialog (DIALOG), TYPED typed (second.cfg as the program writes it): restart.bat (two CR LF
-# lines) kept and gone, exit 0, the program back 20 pixels lower with one icon.
+# choose_config [CHECK...]: «Сменить конфиг», CHECK... of the file dialog (DIALOG), TYPED typed.
+# switch_config [CHECK...], on a program started again: choose_config (TYPED second.cfg as the
+# program writes it): restart.bat (two CR LF lines) kept and gone, exit 0, the program back
+# 20 pixels lower with one icon.
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
 start_desktop() {
@@ -25,7 +26,7 @@ start_board() {
     WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon: $(tail -3 "$WORK/program.log")"
 }
 checking() { # the status line (113 x 17 pixels at 8,164) reads "Перепроверяем..."
-    import -window "$WIN" "$WORK/status.png" 2>/dev/null && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
+    snapshot "$WIN" "$WORK/status.png" && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
 }
 next_cycle() { wait_until 15 eval '! checking' && wait_until 15 checking || fail "no check cycle began"; }
 boxes() { xdotool search --onlyvisible --name '^Orvane2$' | of_program | wc -l; }
@@ -66,13 +67,7 @@ switch_config() {
     # A hard link keeps the restart script after the program it starts has deleted it.
     python3 -c 'import os, time
 while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): time.sleep(0.002)' & PIDS+=($!)
-    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
-        fail "a right click on the icon opened no menu"
-    DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
-    import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
-    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
-    xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
-    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+    choose_config "$@"
     [ "$(exit_code "$PID")" = 0 ] || fail "exit code $(exited "$PID") after the switch, expected 0"
     WIN=$(find_window "Монитор узлов" 20) && wait_until 5 eval '[ "$(window_size "$WIN")" = "250x$((${SIZE#*x} - 20))" ]' ||
         fail "the program did not come back on two boxes: ${WIN:+$(window_size "$WIN")}, first $SIZE"
@@ -80,4 +75,13 @@ while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): t
     printf '@echo off\r\nOrvane2.exe %s\r\n' "$TYPED" | cmp -s - kept.bat || fail "restart.bat: $(od -c kept.bat)"
     ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
     import -window "$WIN" "$ARTIFACTS/after_switch.png"
+}
+choose_config() {
+    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
+        fail "a right click on the icon opened no menu"
+    DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
+    import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
+    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
+    xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
+    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
 }
