@@ -12,7 +12,7 @@ pkgs=(
   xvfb xauth xdotool x11-utils trayer imagemagick fonts-dejavu-core
   openbox dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   iproute2 iputils-ping fping libcap2-bin libcap-dev procps
-  sway waybar grim jq qt6-wayland python3-gi
+  sway waybar grim jq qt6-wayland python3-gi dunst mako-notifier
   dpkg-dev desktop-file-utils file lintian appstream man-db
   clang libclang-rt-dev
 )

@@ -4,7 +4,9 @@
 # may enter. start_bus: a private session bus. start_sway: headless sway (1280x800) for the
 # program on Wayland; window: the program's window there, "SHELL APP_ID WxH X,Y" or "".
 # start_waybar (on sway): a bar along the top whose tray is the session's StatusNotifierItem
-# host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
+# host (WAYBAR its pid). tray_item HIDDEN SHOWN: drives the program's item as a host does.
+# start_notifications, notified (below); red_pixels PNG: how many of its pixels are a clear
+# red (red >= 180, green and blue <= 80; the program's radar icon has none).
 GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && cp "$GUI/no-antialias.conf" "$WORK/fonts.conf" && export FONTCONFIG_FILE=$WORK/fonts.conf
 start_bus() { # no service activation: nothing starts behind the test's back
     printf '<busconfig><listen>unix:path=%s/bus</listen><policy context="default"><allow send_destination="*"/>
@@ -28,7 +30,7 @@ window() {
 }
 start_waybar() {
     echo '{"height": 30, "modules-left": ["tray"], "tray": {"icon-size": 16}}' >"$WORK/bar.json" && echo 'window#waybar { background: #203040; }' >"$WORK/bar.css"
-    NO_AT_BRIDGE=1 waybar -c "$WORK/bar.json" -s "$WORK/bar.css" &>"$WORK/waybar.log" & PIDS+=($!)
+    NO_AT_BRIDGE=1 waybar -c "$WORK/bar.json" -s "$WORK/bar.css" &>"$WORK/waybar.log" & PIDS+=($!) WAYBAR=$!
     wait_until 10 eval 'call org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher | has "boolean true"' ||
         fail "waybar's tray did not start: $(tail -3 "$WORK/waybar.log")"
 }
@@ -59,3 +61,18 @@ tray_item() {
     row 3 || fail "the exported menu took no click on \"Выход\""
     code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\" in the exported menu, expected 0"
 }
+# start_notifications COMMAND...: a notification service (dunst on X11, mako on sway) on the
+# session bus, NOTIFIER its pid; every Notify call on the bus is recorded. notified: the
+# texts notified so far, one a line, a text's lines joined by " / ".
+start_notifications() {
+    "$@" &>"$WORK/notifications.log" & PIDS+=($!) NOTIFIER=$!
+    wait_until 10 eval 'call org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications |
+        has "boolean true"' || fail "$1 did not start: $(tail -3 "$WORK/notifications.log")"
+    dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" >"$WORK/notify.log" 2>&1 &
+    PIDS+=($!) && wait_until 5 test -s "$WORK/notify.log" || fail "dbus-monitor did not start"
+}
+NOTIFIED='import re, sys
+for call in open(sys.argv[1]).read().split("method call ")[1:]:
+    "member=Notify" in call.split("\n", 1)[0] and print(re.findall(r"^ +string \"(.*?)\"$", call, re.S | re.M)[3].replace("\n", " / "))'
+notified() { python3 -c "$NOTIFIED" "$WORK/notify.log"; }
+red_pixels() { convert "$1" -fx 'r >= 0.7 && g <= 0.31 && b <= 0.31' -format '%[fx:round(mean * w * h)]' info:; }

@@ -31,6 +31,9 @@ WORK=$(mktemp -d) PIDS=() HOOKS=() LAUNCHER=""
 [ -n "${PROGRAM+x}" ] || { cp "${ORVANE2:?path of the program}" "$WORK/orvane2" && PROGRAM=("$WORK/orvane2"); }
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$ARTIFACTS" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# The accessibility bus that the private bus starts keeps its socket there, not in the one
+# ~/.cache/at-spi that every test (and every other session of the user) would share.
+[ -z "${IN_BUS:-}" ] || dbus-update-activation-environment XDG_RUNTIME_DIR
 cleanup() {
     set +e
     stop_program

@@ -11,6 +11,8 @@
 # switch_config [CHECK...], on a program started again: choose_config (TYPED second.cfg as the
 # program writes it): restart.bat (two CR LF lines) kept and gone, exit 0, the program back
 # 20 pixels lower with one icon.
+# tray_tells and tray_comes_late (below): what the icon, its tooltip and the notifications
+# tell, and a tray that starts after the program and goes away.
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
 start_desktop() {
@@ -84,4 +86,54 @@ choose_config() {
     wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
     xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
     wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+}
+# tray_tells (after start_desktop): the program on tells.cfg, where 127.0.0.1 answers and
+# the silent host, as «silent» and «silent2», is silent at first. The icon carries no red
+# mark before the first check and one after it, with no notification; both hosts answer
+# (between two checks): one notification naming both «отвечает», the mark goes, the
+# tooltip's second line reads «Все 3 отвечают»; a check without change tells nothing; both
+# fall silent: the mark is red at the next check, but only the one after it notifies «не
+# отвечает», and the tooltip reads «Не отвечают: 2 из 3»; a click on that notification
+# shows the hidden window. The front end defines notified (the texts notified so far, one
+# a line, a text's lines joined by " / "), click_notified (clicks the latest) and
+# tip_reads TEXT (the icon's tooltip is TEXT, its lines joined by " / "; sets TIP).
+# Screenshots of the tray: tray_unchecked.png, tray_silent.png, tray_all_answer.png.
+red_mark() { import -window "$ICON" "$WORK/icon.png" 2>/dev/null && [ "$(red_pixels "$WORK/icon.png")" -ge 10 ]; } # the radar has none
+tray_tells() {
+    local back="silent ($SILENT) отвечает / silent2 ($SILENT) отвечает" went
+    printf 'checkinterval 5\ngroup Tells\n127.0.0.1 loopback\n%s silent\n%s silent2\n' "$SILENT" "$SILENT" >tells.cfg
+    start_program tells.cfg
+    WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon on tells.cfg"
+    ! red_mark && import -window "$PANEL" "$ARTIFACTS/tray_unchecked.png" || fail "a red mark before the first check"
+    wait_until 15 red_mark || fail "no red mark after the first check"
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0 # at once: the next check is 5 s away
+    import -window "$PANEL" "$ARTIFACTS/tray_silent.png"
+    wait_until 10 eval '[ -n "$(notified)" ]' && [ "$(notified)" = "$back" ] ||
+        fail "after both hosts answered, notified [$(notified)], expected [$back] alone"
+    wait_until 2 eval '! red_mark' && import -window "$PANEL" "$ARTIFACTS/tray_all_answer.png" || fail "the red mark stays"
+    went=${EPOCHREALTIME/./}
+    tip_reads "Монитор узлов активен / Все 3 отвечают" || fail "the tooltip with every host answering: [$TIP]"
+    wait_until 10 eval '((${EPOCHREALTIME/./} - went > 7500000))' # a check without change, then halfway to the next
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+    wait_until 10 red_mark || fail "no red mark at the first check without an answer"
+    sleep 1 && [ "$(notified | wc -l)" = 1 ] || fail "the first check without an answer notified: $(notified | sed 1d)"
+    click "$ICON" 1 && wait_until 5 hidden "$WIN" || fail "a left click did not hide the window"
+    wait_until 10 eval '[ "$(notified | wc -l)" = 2 ]' && [ "$(notified | sed -n 2p)" = "${back//отвечает/не отвечает}" ] ||
+        fail "after both fell silent, notified [$(notified)]; expected [$back] then both «не отвечает»"
+    click_notified && wait_until 5 shown "$WIN" || fail "a click on the notification did not show the window"
+    tip_reads "Монитор узлов активен / Не отвечают: 2 из 3" || fail "the tooltip with two hosts silent: [$TIP]"
+    stop_program
+}
+# tray_comes_late (after start_desktop): the program first, the tray 3 s later: within 2 s
+# the icon docks, and a left click on it hides the window; the tray killed for good: the
+# window is back within 6 s, as large as it was before the tray came (the menu on it).
+tray_comes_late() {
+    printf 'checkinterval 3600\ngroup Late\n127.0.0.1 loopback\n' >late.cfg && kill "$TRAY_PID" && wait_until 5 gone "$TRAY_PID"
+    start_program late.cfg && WIN=$(find_window "Монитор узлов" 20) || fail "no window on late.cfg"
+    sleep 3 && local bare && bare=$(window_size "$WIN")
+    start_tray && ICON=$(tray_icon 2) || fail "no icon within 2 s of a tray that started 3 s after the program"
+    click "$ICON" 1 && wait_until 5 hidden "$WIN" || fail "a left click on the late icon did not hide the window"
+    kill "$TRAY_PID" && wait_until 6 shown "$WIN" || fail "the tray gone for good, the window did not come back in 6 s"
+    wait_until 2 eval '[ "$(window_size "$WIN")" = "$bare" ]' || fail "the window is back $(window_size "$WIN"), expected $bare as without a tray"
+    stop_program && start_tray
 }
