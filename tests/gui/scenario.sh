@@ -87,9 +87,10 @@ choose_config() {
     xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
     wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
 }
-# tray_tells (after start_desktop): the program on tells.cfg, where 127.0.0.1 answers and
-# the silent host, as «silent» and «silent2», is silent at first. The icon carries no red
-# mark before the first check and one after it, with no notification; both hosts answer
+# tray_tells [ARGS] (after start_desktop): the program (ARGS before it, where the Windows
+# test names the program) on tells.cfg, where 127.0.0.1 answers and the silent host, as
+# «silent» and «silent2», is silent at first. The icon carries no red mark before the
+# first check and one after it, with no notification; both hosts answer
 # (between two checks): one notification naming both «отвечает», the mark goes, the
 # tooltip's second line reads «Все 3 отвечают»; a check without change tells nothing; both
 # fall silent: the mark is red at the next check, but only the one after it notifies «не
@@ -102,7 +103,7 @@ red_mark() { import -window "$ICON" "$WORK/icon.png" 2>/dev/null && [ "$(red_pix
 tray_tells() {
     local back="silent ($SILENT) отвечает / silent2 ($SILENT) отвечает" went
     printf 'checkinterval 5\ngroup Tells\n127.0.0.1 loopback\n%s silent\n%s silent2\n' "$SILENT" "$SILENT" >tells.cfg
-    start_program tells.cfg
+    start_program "$@" tells.cfg
     WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon on tells.cfg"
     ! red_mark && import -window "$PANEL" "$ARTIFACTS/tray_unchecked.png" || fail "a red mark before the first check"
     wait_until 15 red_mark || fail "no red mark after the first check"

@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: MIT
 # The Windows program under Wine (a prefix of its own, every process in the test's
 # namespaces) through the desktop story of scenario.sh; besides, its client area within
-# the window's outer size. Then a missing or unreachable configuration (exit 1), «Сменить
-# конфиг», and the installer and uninstaller, silent.
+# the window's outer size, a shell that comes late or dies (the fake shells of
+# FAKE_SHELL), and what the tray tells as far as Wine's shell shows it. Then a missing
+# or unreachable configuration (exit 1), «Сменить конфиг», and the installer and
+# uninstaller, silent.
 [ "$(id -u)" = 0 ] || { echo "SKIP: the test's network namespace needs root"; exit 77; }
 PROGRAM=(wine) # each start names the Windows program
 source "$(dirname "$0")/../../gui/scenario.sh"
@@ -22,11 +24,11 @@ start_board "$ORVANE2" && first_check
     fail "client area $SIZE, expected 250 wide and 20 to 40 below 231 high"
 clicks_during_check
 
-# --- Explorer restarted: with the window hidden, the shell loses the icon (SHELL_RESTART
+# --- Explorer restarted: with the window hidden, the shell loses the icon (FAKE_SHELL
 # deletes it), then announces itself with TaskbarCreated: the icon is back and works.
 click "$ICON" 1 && wait_until 6 hidden "$WIN" || fail "a left click did not hide the window"
-"${PROGRAM[@]}" "$SHELL_RESTART" lose && wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "icon not lost"
-"${PROGRAM[@]}" "$SHELL_RESTART" announce && ICON=$(tray_icon) || fail "no icon after TaskbarCreated"
+"${PROGRAM[@]}" "$FAKE_SHELL" lose && wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "icon not lost"
+"${PROGRAM[@]}" "$FAKE_SHELL" announce && ICON=$(tray_icon) || fail "no icon after TaskbarCreated"
 click "$ICON" 1 && wait_until 6 shown "$WIN" || fail "a left click on the icon added again did not show the window"
 # --- end of the Explorer restart
 
@@ -37,10 +39,10 @@ box_holds_up_nothing && exit_during_check
 # icon and dies: within 6 s the hidden window is back with its bar, which goes once a shell is
 # announced. A click on a balloon (Wine sends none: the test does) shows the hidden window.
 shell() { # a fake shell of the test, once it is there; FAKE: its process
-    "${PROGRAM[@]}" "$SHELL_RESTART" "$@" >"$WORK/shell.log" 2>&1 & FAKE=$! PIDS+=($!)
+    "${PROGRAM[@]}" "$FAKE_SHELL" "$@" >"$WORK/shell.log" 2>&1 & FAKE=$! PIDS+=($!)
     wait_until 20 grep -q ready "$WORK/shell.log" || fail "the fake shell did not start"
 }
-announce() { "${PROGRAM[@]}" "$SHELL_RESTART" announce; }
+announce() { "${PROGRAM[@]}" "$FAKE_SHELL" announce; }
 height() { local size; size=$(window_size "$WIN") && echo "${size#*x}"; }
 stop_program && shell refuse && start_program "$ORVANE2" "$CONFIGS/second.cfg" && WIN=$(find_window "Монитор узлов" 20) &&
     BAR=$(height) && ! tray_icon 1 >/dev/null || fail "no window, or an icon in a tray that refused it"
@@ -50,9 +52,22 @@ click "$ICON" 1 && wait_until 6 hidden "$WIN" && shell take && wait_until 10 gre
     wait_until 6 shown "$WIN" && [ "$(height)" = "$BAR" ] || fail "the shell holding the icon died: the window is not back with its menu bar"
 announce && wait_until 3 eval '[ "$(height)" -lt "$BAR" ]' && click "$ICON" 1 && wait_until 6 hidden "$WIN" ||
     fail "the menu bar stayed, or a left click did not hide the window"
-"${PROGRAM[@]}" "$SHELL_RESTART" balloon-click && wait_until 3 shown "$WIN" || fail "a click on a balloon did not show the window"
+"${PROGRAM[@]}" "$FAKE_SHELL" balloon-click && wait_until 3 shown "$WIN" || fail "a click on a balloon did not show the window"
 stop_program
 # --- end of the shells
+
+# The tray tells (scenario.sh) as far as Wine's shell shows it: the texts of its balloons and
+# of the icon's tooltip, read from their windows by the fake shell; Wine sends no click on a
+# balloon, the test does. Screenshot: windows_balloon.png.
+"${PROGRAM[@]}" "$FAKE_SHELL" texts >"$WORK/texts.log" 2>&1 & TEXTS=$! PIDS+=($!)
+notified() { sed -n 's/\r$//; s/^balloon //p' "$WORK/texts.log"; }
+click_notified() { import -window root -crop 440x150+840+650 "$ARTIFACTS/windows_balloon.png" && "${PROGRAM[@]}" "$FAKE_SHELL" balloon-click; }
+tip_reads() { # the pointer rests on the icon until its tooltip reads TEXT
+    local X Y WIDTH HEIGHT SCREEN WINDOW want=$1 && eval "$(xdotool getwindowgeometry --shell "$ICON")"
+    wait_until 10 eval 'xdotool mousemove 0 0 sleep 0.3 mousemove $((X + 2)) $((Y + 9)) sleep 0.2 mousemove $((X + 9)) $((Y + 9)) sleep 1.5
+        TIP=$(sed -n "s/\r$//; s/^tip //p" "$WORK/texts.log" | tail -1); [ "$TIP" = "$want" ]'
+}
+tray_tells "$ORVANE2" && kill "$TEXTS"
 
 refused "missing file.cfg не найден" "$ORVANE2" "missing file.cfg"
 TYPED=$(winpath "$CONFIGS/second.cfg") && start_board "$ORVANE2" && switch_config && stop_program
