@@ -108,20 +108,19 @@ TEST(Win32Window, ATallBoardScrollsAndItsLabelsTellTheirStateInTooltips)
 // them lie outside its lower right corner, where the mark belongs.
 std::pair<int, int> CountColour(HICON icon, int side, std::uint32_t colour)
 {
+    static const HDC screen = GetDC(nullptr);
     ICONINFO info{};
     BITMAP bitmap{};
-    if (!GetIconInfo(icon, &info) || !GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) || bitmap.bmWidth != side)
-        return {-1, -1};
     BITMAPINFO format{{sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(side * side));
-    const HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(side), pixels.data(), &format, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen), DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    if (!GetIconInfo(icon, &info) || !GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) || bitmap.bmWidth != side ||
+        !GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(side), pixels.data(), &format, DIB_RGB_COLORS))
+        return {-1, -1};
     std::pair<int, int> counts;
     for (int i = 0; i < side * side; ++i)
         if ((pixels[static_cast<std::size_t>(i)] & 0xFFFFFF) == colour)
             ++counts.first, counts.second += i % side < side * 2 / 5 || i / side < side * 2 / 5;
-    return counts;
+    return DeleteObject(info.hbmColor), DeleteObject(info.hbmMask), counts;
 }
 constexpr std::uint32_t kRed = 0xE61414, kGreen = 0x28C83C;
 
@@ -148,37 +147,33 @@ TEST(Win32Tray, TheShellGetsTheLookAndBalloonsThatAreNotShownAgain)
 {
     std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls;
     bool accepts = true;
-    TrayIcon tray(GetModuleHandleW(nullptr), nullptr, WM_APP, [&](DWORD message, NOTIFYICONDATAW& record) {
-        calls.emplace_back(message, record);
-        return accepts;
-    });
+    TrayIcon tray(GetModuleHandleW(nullptr), nullptr, WM_APP,
+                  [&](DWORD message, NOTIFYICONDATAW& record) { return calls.emplace_back(message, record), accepts; });
     const auto mark = [&] { return CountColour(calls.back().second.hIcon, GetSystemMetrics(SM_CXSMICON), kRed).first; };
+    const TrayLook silent{TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"};
     EXPECT_TRUE(tray.Add({TrayMark::None, "Монитор узлов активен"}));
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].first, static_cast<DWORD>(NIM_SETVERSION));
-    EXPECT_EQ(calls[1].second.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
     EXPECT_EQ(calls[0].second.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
-    tray.SetLook({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"});
-    tray.SetLook({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"});  // nothing new
-    EXPECT_EQ(calls.size(), 3u);
-    EXPECT_EQ(std::wstring(calls.back().second.szTip), L"Монитор узлов активен\nНе отвечают: 1 из 2");
+    EXPECT_EQ(std::pair(calls[1].first, calls[1].second.uVersion), std::pair(DWORD{NIM_SETVERSION}, UINT{4}));
+    tray.SetLook(silent);
+    tray.SetLook(silent);  // nothing new
+    EXPECT_EQ(std::pair(calls.size(), std::wstring(calls.back().second.szTip)),
+              std::pair(std::size_t{3}, std::wstring(L"Монитор узлов активен\nНе отвечают: 1 из 2")));
     EXPECT_GT(mark(), 0);
     tray.ShowBalloon({"Монитор узлов", "flaky (192.0.2.3) не отвечает\n" + std::string(300, 'x'), true});
     const NOTIFYICONDATAW& balloon = calls.back().second;
     EXPECT_EQ(std::tuple(balloon.uFlags, balloon.dwInfoFlags), std::tuple(UINT{NIF_INFO}, DWORD{NIIF_WARNING}));
-    EXPECT_EQ(std::wstring(balloon.szInfoTitle), L"Монитор узлов");
-    EXPECT_EQ(std::wstring(balloon.szInfo).substr(0, 30), L"flaky (192.0.2.3) не отвечает\n");
+    EXPECT_EQ(std::wstring(balloon.szInfoTitle) + L"|" + std::wstring(balloon.szInfo).substr(0, 30),
+              L"Монитор узлов|flaky (192.0.2.3) не отвечает\n");
     EXPECT_EQ(std::wstring(balloon.szInfo).back(), L'\u2026') << "cut to its field";
-    EXPECT_TRUE(tray.Add({TrayMark::SomeSilent, "Монитор узлов активен\nНе отвечают: 1 из 2"}));  // TaskbarCreated
-    ASSERT_EQ(calls[calls.size() - 2].first, static_cast<DWORD>(NIM_ADD));
-    const NOTIFYICONDATAW& again = calls[calls.size() - 2].second;
-    EXPECT_TRUE(!(again.uFlags & NIF_INFO) && again.szInfo[0] == 0) << "the balloon would show again";
+    EXPECT_TRUE(tray.Add(silent));  // TaskbarCreated
+    const auto& [message, again] = calls[calls.size() - 2];
+    EXPECT_TRUE(message == NIM_ADD && !(again.uFlags & NIF_INFO) && again.szInfo[0] == 0) << "the balloon shows again";
     tray.SetLook({TrayMark::AllAnswer, "Монитор узлов активен\nВсе 2 отвечают"});
     EXPECT_EQ(mark(), 0) << "the red mark stays when all answer";
 
-    accepts = false;
-    tray.Remove();
-    EXPECT_FALSE(tray.Add({TrayMark::None, "Монитор узлов активен"}));
+    accepts = false, tray.Remove();
+    EXPECT_FALSE(tray.Add(silent));
     const std::size_t refused = calls.size();
     tray.ShowBalloon({"Монитор узлов", "a отвечает", false});
     EXPECT_EQ(calls.size(), refused);

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Plays the Windows shell for the program under test. "lose" takes its tray icon (its
-// window, identifier 1) away, as the old shell's end does; "announce" broadcasts
+// Plays the Windows shell for the program under test. "announce" broadcasts
 // TaskbarCreated, as a new shell does; "balloon-click" sends the icon's message for a
 // click on its balloon, which Wine does not send; "texts" prints what Wine's shell shows
 // in its balloons and tooltips until killed. "refuse" and "take" put a notification
 // area of their own before Wine's until killed: one that refuses every icon (a shell not
 // ready yet at logon), or one that is announced and takes every icon, printing "took" for
-// each (a shell that will die); both print "ready" once they are first. Exit status 0
+// each (a shell that will die); both print "ready" once they are there. Exit status 0
 // when the shell or the window took the call.
 #include <windows.h>
 #include <commctrl.h>
@@ -31,34 +30,20 @@ LRESULT CALLBACK Tray(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 int Announce()
 {
-    return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
+    return !PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
-// The process's executable ends with name.
-bool Runs(DWORD process, std::wstring_view name)
-{
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
-    const bool named = handle != nullptr && QueryFullProcessImageNameW(handle, 0, path, &length) &&
-                       std::wstring_view(path, length).ends_with(name);
-    if (handle != nullptr)
-        CloseHandle(handle);
-    return named;
-}
-
-// Prints each new text that the shell's balloons and tooltips show, as "balloon TEXT" or
-// "tip TEXT", a text's lines joined by " / ".
+// Prints each new text that the shell's balloons and tooltips show (not the tooltips of
+// the program's window), as "balloon TEXT" or "tip TEXT", a text's lines joined by " / ".
 [[noreturn]] void PrintTexts()
 {
     std::wstring last[2];
     for (;; Sleep(100)) {
         for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
-            DWORD process = 0;
-            wchar_t text[512] = {};
-            GetWindowThreadProcessId(tip, &process);
+            wchar_t text[512] = {}, owner[16] = {};
+            GetClassNameW(GetWindow(tip, GW_OWNER), owner, std::size(owner));
             const bool balloon = (GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON) != 0;
-            if (!IsWindowVisible(tip) || !Runs(process, L"\\explorer.exe") ||
+            if (!IsWindowVisible(tip) || std::wstring_view(owner) == L"Orvane2Form" ||
                 !SendMessageTimeoutW(tip, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                                      1000, nullptr) ||
                 text[0] == 0 || last[balloon] == text)
@@ -79,18 +64,13 @@ bool Runs(DWORD process, std::wstring_view name)
 int main(int argc, char** argv)
 {
     const std::string_view step = argc == 2 ? argv[1] : "";
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = FindWindowW(nullptr, L"Монитор узлов");
-    icon.uID = 1;
-    if (step == "lose")
-        return icon.hWnd != nullptr && Shell_NotifyIconW(NIM_DELETE, &icon) ? 0 : 1;
     if (step == "announce")
         return Announce();
     if (step == "texts")
         PrintTexts();
     if (step == "balloon-click")  // the icon's message, as the program asks for it
-        return PostMessageW(icon.hWnd, WM_APP + 1, 0, MAKELPARAM(NIN_BALLOONUSERCLICK, 1)) ? 0 : 1;
+        return !PostMessageW(FindWindowW(nullptr, L"Монитор узлов"), WM_APP + 1, 0,
+                             MAKELPARAM(NIN_BALLOONUSERCLICK, 1));
     if (step != "refuse" && step != "take")
         return 2;
     takes = step == "take";
@@ -98,15 +78,9 @@ int main(int argc, char** argv)
     trayClass.lpfnWndProc = Tray;
     trayClass.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&trayClass);
-    const HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, nullptr, nullptr);
-    // Wine's own area, which may come with the desktop after this window, lies below it.
-    for (int i = 0; i < 200 && (FindWindowW(L"Shell_TrayWnd", nullptr) != tray ||
-                                !FindWindowExW(nullptr, tray, L"Shell_TrayWnd", nullptr));
-         ++i) {
-        SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        Sleep(50);
-    }
+    // Topmost, it lies before Wine's own area, which may come with the desktop after it.
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                    nullptr, nullptr);
     std::puts("ready"), std::fflush(stdout);
     if (takes)
         Announce();
