@@ -38,6 +38,10 @@ public:
         alive ? ++answered : ++silent;
         return alive;
     }
+    void StartBatch(std::vector<std::string> names, int32_t TimeoutMS, ReportSink report) override
+    {
+        probe_.StartBatch(std::move(names), TimeoutMS, std::move(report));
+    }
     Clock::duration inside{};
     int answered = 0;
     int silent = 0;

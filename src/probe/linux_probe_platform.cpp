@@ -214,4 +214,15 @@ bool LinuxProbePlatform::CloseEcho(EchoHandle handle)
     return true;
 }
 
+std::unique_ptr<EchoBatch> LinuxProbePlatform::OpenEchoBatch()
+{
+    lastError_ = ENOSYS;
+    return nullptr;
+}
+
+std::unique_ptr<ProbePlatform> LinuxProbePlatform::ForAnotherThread() const
+{
+    return std::make_unique<LinuxProbePlatform>(sharedRawSocket_);
+}
+
 }  // namespace orvane2

@@ -41,6 +41,9 @@ public:
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;
 
+    std::unique_ptr<EchoBatch> OpenEchoBatch() override;
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
+
 private:
     int sharedRawSocket_ = -1;
     std::int32_t lastError_ = 0;

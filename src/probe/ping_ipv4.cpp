@@ -207,4 +207,9 @@ std::int32_t PingIPv4::Resolve(const std::string& NameOrIP, std::string& IP)
     return result;
 }
 
+void PingIPv4::StartBatch(std::vector<std::string> /*names*/, std::int32_t /*TimeoutMS*/, ReportSink /*report*/)
+{
+    throw std::logic_error("batch not built yet");
+}
+
 }  // namespace orvane2

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "probe/host_probe.h"
 #include "probe/probe_platform.h"
@@ -53,6 +54,10 @@ public:
     // failing clean-up after a successful lookup, which writes IP and still returns
     // the clean-up's error.
     std::int32_t Resolve(const std::string& NameOrIP, std::string& IP) override;
+
+    // Resolves and pings on threads of its own, with a platform of its own each (see
+    // HostProbe::StartBatch); the fields above are left alone.
+    void StartBatch(std::vector<std::string> names, std::int32_t TimeoutMS, ReportSink report) override;
 
 private:
     // Ping's steps; Ping adds what they found as an outcome.

@@ -180,4 +180,9 @@ bool WindowsProbePlatform::CloseEcho(EchoHandle handle)
     return closed != FALSE;
 }
 
+std::unique_ptr<ProbePlatform> WindowsProbePlatform::ForAnotherThread() const
+{
+    return std::make_unique<WindowsProbePlatform>();
+}
+
 }  // namespace orvane2

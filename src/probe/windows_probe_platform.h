@@ -31,6 +31,8 @@ public:
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;
 
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
+
 private:
     std::int32_t lastError_ = 0;
 };

@@ -6,19 +6,28 @@
 #include <QByteArray>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
+#include <deque>
 #include <map>
+#include <memory>
+#include <mutex>
 
 namespace orvane2 {
 
-// The desktop's services on Qt: QMessageBox, the Qt event loop, a worker thread, QFile
-// and QProcess.
+// The desktop's services on Qt: QMessageBox, the Qt event loop, QFile and QProcess.
+// Made on the window's thread, once the application exists.
 class QtFormServices final : public FormServices {
 public:
+    QtFormServices();
+    ~QtFormServices() override;
+    QtFormServices(const QtFormServices&) = delete;
+    QtFormServices& operator=(const QtFormServices&) = delete;
+
     void MsgBox(const std::string& prompt, int style, const std::string& title) override;
     void ShowNotice(const std::string& prompt) override;
     void DoEvents() override;
-    void AwaitOffThread(const std::function<void()>& work) override;
+    void PostToWindow(std::function<void()> task) override;
     bool FileExists(const std::string& path) override;
     bool Kill(const std::string& path) override;
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
@@ -28,6 +37,16 @@ public:
     [[noreturn]] void End(int exitCode) override;
 
 private:
+    // Runs the posted tasks, oldest first, until none is left.
+    void RunPosted();
+
+    // Posted tasks pass from thread to thread under a std::mutex, which ThreadSanitizer
+    // sees (Qt's own locks and queue it cannot see into); an eventfd, watched by a
+    // socket notifier, only wakes the window's thread, in whatever loop it runs.
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
+    int wakeFd_ = -1;
+    std::unique_ptr<QSocketNotifier> wakeNotifier_;
     std::map<std::string, QPointer<QMessageBox>> notices_;  // by text; null once closed
 };
 

@@ -12,7 +12,7 @@ namespace orvane2::win32 {
 
 // The form services on the Windows API: message boxes, the event pump, files, launching
 // and ending the process. Paths and text arrive as UTF-8 and go to the W functions as
-// UTF-16. Every call but the work of AwaitOffThread comes from the window's thread.
+// UTF-16.
 class Win32FormServices final : public FormServices {
 public:
     // Message boxes belong to this window while it is shown.
@@ -21,7 +21,6 @@ public:
     void MsgBox(const std::string& prompt, int style, const std::string& title) override;
     void ShowNotice(const std::string& prompt) override;
     void DoEvents() override;
-    void AwaitOffThread(const std::function<void()>& work) override;
     bool FileExists(const std::string& path) override;
     bool Kill(const std::string& path) override;
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
@@ -40,10 +39,6 @@ public:
     int OpenNotices() const { return notices_.OpenCount(); }
 
 private:
-    // Dispatches the thread's messages until the event is set. A WM_QUIT met meanwhile
-    // is kept and posted again at the end, for the main loop.
-    void PumpUntil(HANDLE event);
-
     HWND owner_ = nullptr;
     std::exception_ptr pendingError_;
     NoticeBoxes notices_;

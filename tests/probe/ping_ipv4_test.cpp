@@ -74,6 +74,8 @@ struct Fake final : ProbePlatform {
         return 1;
     }
     bool CloseEcho(EchoHandle handle) override { return Call("Close") && handle == 42; }
+    std::unique_ptr<EchoBatch> OpenEchoBatch() override { return nullptr; }
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override { return std::make_unique<Fake>(*this); }
 };
 
 // A probe whose fields earlier calls left at Reason 9, Status 77, RoundTripTime 555.

@@ -74,25 +74,9 @@ TEST(QtServices, FilesAreReadInPiecesAsUtf8ElseWindows1251AndLinesAppendedWithCr
     EXPECT_FALSE(services.FileExists(path));
 }
 
-// While the work waits on its thread, the window's events run; what it throws comes back.
-TEST(QtServices, AwaitOffThreadKeepsTheWindowAnswering)
+TEST(QtServices, NoticesDoNotWait)
 {
     QtFormServices services;
-    std::atomic<bool> handled = false;
-    QTimer::singleShot(0, [&] { handled = true; });
-    bool waitedForTheEvent = false;
-    std::thread::id worker;
-    services.AwaitOffThread([&] {
-        worker = std::this_thread::get_id();
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!handled && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        waitedForTheEvent = handled;
-    });
-    EXPECT_TRUE(waitedForTheEvent) << "the window's thread handled no event while the work waited";
-    EXPECT_NE(worker, std::this_thread::get_id());
-    EXPECT_THROW(services.AwaitOffThread([] { throw std::runtime_error("lookup failed"); }), std::runtime_error);
-
     // Boxes that do not wait and block nothing: none added while one with the same text is open.
     const auto open = [] {
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -140,6 +124,8 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
     probe.addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
     probe.alive = {"10.0.0.1"};
     form.Timer1_Timer();
+    probe.DeliverAll();
+    QApplication::processEvents();
     EXPECT_EQ(view.Label1(1)->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(view.Label1(2)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     for (const auto& [i, state] :
