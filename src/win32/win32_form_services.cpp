@@ -11,6 +11,79 @@
 
 namespace orvane2::win32 {
 
+namespace {
+
+constexpr wchar_t kPostedWindowClass[] = L"Orvane2Posted";
+constexpr UINT kRunPosted = WM_APP + 10;
+
+}  // namespace
+
+Win32FormServices::Win32FormServices()
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PostedWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kPostedWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when services before registered it
+    postedWindow_ = CreateWindowExW(0, kPostedWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    windowClass.hInstance, nullptr);
+    if (postedWindow_ == nullptr)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
+    SetWindowLongPtrW(postedWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32FormServices::~Win32FormServices()
+{
+    // Its wake-ups go with it; tasks still queued are dropped.
+    DestroyWindow(postedWindow_);
+}
+
+void Win32FormServices::PostToWindow(std::function<void()> task)
+{
+    const std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(task));
+    WakeLocked();
+}
+
+void Win32FormServices::WakeLocked()
+{
+    // Fails only with the window's queue full (the thread long stuck): the next post
+    // tries again.
+    if (!wakePending_)
+        wakePending_ = PostMessageW(postedWindow_, kRunPosted, 0, 0) != FALSE;
+}
+
+void Win32FormServices::RunPosted()
+{
+    std::function<void()> task;
+    {
+        const std::lock_guard lock(postedMutex_);
+        wakePending_ = false;
+        if (posted_.empty())
+            return;
+        task = std::move(posted_.front());
+        posted_.pop_front();
+        if (!posted_.empty())
+            WakeLocked();
+    }
+    task();
+}
+
+LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* services = reinterpret_cast<Win32FormServices*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != kRunPosted || services == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // An exception must not unwind through the system's frames: PumpOne raises it again.
+    try {
+        services->RunPosted();
+    } catch (...) {
+        services->Defer(std::current_exception());
+    }
+    return 0;
+}
+
 void Win32FormServices::Defer(std::exception_ptr error)
 {
     if (!pendingError_)
