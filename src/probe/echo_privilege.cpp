@@ -63,8 +63,17 @@ int OpenRawIcmpSocket()
         filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
                         (1u << icmp::kParameterProblem));
         setsockopt(fd.get(), SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+        SetReceiveBuffer(fd.get());
     }
     return fd.release();
+}
+
+void SetReceiveBuffer(int fd)
+{
+    // The kernel doubles the value for its own bookkeeping and caps it at rmem_max; a
+    // small answer takes about 1 KiB of it on arrival.
+    const int bytes = 512 * 1024;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
 EchoPrivilege::EchoPrivilege()

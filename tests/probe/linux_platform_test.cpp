@@ -16,12 +16,16 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 
+#include "probe/echo_privilege.h"
 #include "probe/linux_probe_platform.h"
 #include "probe/ping_ipv4.h"
 #include "probe/status_mapping.h"
@@ -141,7 +145,31 @@ protected:
         return peer_ != nullptr && std::fgets(line, sizeof line, peer_) != nullptr ? line : "";
     }
 
+    // Echo requests that the namespaces of the silent ("s") and answering ("a") hosts have
+    // received: Icmp InEchos of their /proc/net/snmp.
+    long Echoes(const std::string& hosts) const
+    {
+        FILE* snmp = popen(("ip netns exec " + name_ + "-" + hosts + " awk '/^Icmp:/ {if (n++) print $10}' "
+                            "/proc/net/snmp").c_str(), "re");
+        long echoes = -1;
+        if (snmp != nullptr && std::fscanf(snmp, "%ld", &echoes) != 1)
+            echoes = -1;
+        if (snmp != nullptr)
+            pclose(snmp);
+        return echoes;
+    }
+    // The probe of the program: a ping socket of the batch's own, or the raw socket opened
+    // before anything else and shared.
+    PingIPv4 ProgramProbe()
+    {
+        if (GetParam() == "ping")
+            return PingIPv4();
+        shared_.reset(OpenRawIcmpSocket());
+        return PingIPv4(std::make_unique<LinuxProbePlatform>(shared_.get()));
+    }
+
     const std::string name_ = "orv2p-" + std::to_string(getpid());
+    UniqueFd shared_;
     int home_ = -1;
     FILE* peer_ = nullptr;
 };
@@ -181,6 +209,32 @@ TEST_P(InNamespace, NearMissesNeitherAnswerNorMoveTheDeadline)
     EXPECT_THAT(TimedPing(kHost), FieldsAre(true, 9, 0, AllOf(Ge(300), Lt(1000)), _, Gt(1000)));
 }
 
+// Runs one batch over names with a timeout of timeoutMs: what it found for each host in
+// order ('A' answered, 'N' no answer, 'R' not resolved, '2' reported twice, '?' not
+// reported within 10 s), and the echo requests that reached the hosts' namespaces.
+std::pair<std::string, long> Batch(PingIPv4& probe, const std::vector<std::string>& names,
+                                   const std::function<long()>& echoes, std::int32_t timeoutMs = 1000)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::string found(names.size(), '?');
+    std::size_t reported = 0;
+    const long before = echoes();
+    probe.StartBatch(names, timeoutMs, [&](const HostReport& report) {
+        const std::lock_guard lock(mutex);
+        const char seen = report.resolveResult != 0                     ? 'R'
+                          : report.outcome == PingOutcome::Answered ? 'A'
+                                                                    : 'N';
+        found.at(report.host) = found.at(report.host) == '?' ? seen : '2';
+        ++reported;
+        changed.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    // A sequential check of 102 silent hosts would take 102 s.
+    changed.wait_for(lock, std::chrono::seconds(10), [&] { return reported >= names.size(); });
+    return {found, echoes() - before};
+}
+
 TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
 {
     ASSERT_EQ(Peer("reply"), "ready\n");
@@ -196,6 +250,40 @@ TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
         EXPECT_THROW(probe.Ping(kHost, 1000, std::string(32768, 'x')), std::overflow_error);
     }
     EXPECT_EQ(descriptors(), before);
+    // Batches too, with a lookup each: no descriptor, no thread left behind.
+    const auto threads = [] { return std::distance(Fds("/proc/self/task"), Fds()); };
+    PingIPv4 batches = ProgramProbe();
+    const auto fds = descriptors(), tasks = threads();
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, [] { return 0L; }, 20).first, "AAN");
+    // The last batch's thread closes its socket and ends just after its last report.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::make_pair(descriptors(), threads()) != std::make_pair(fds, tasks) &&
+           std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(std::make_pair(descriptors(), threads()), std::make_pair(fds, tasks));
+}
+
+// A board of 255 hosts, two in five silent, every one checked with one request at once;
+// then 255 that all answer, none dropped, and one of them falling silent.
+TEST_P(InNamespace, ABatchChecksEveryHostOnce)
+{
+    std::vector<std::string> names;
+    std::string expected;
+    for (int i = 0, silent = 128, answering = 1; i < 255; ++i) {
+        const bool quiet = i % 5 < 2;
+        names.push_back(quiet ? "192.0.2." + std::to_string(silent++) : "203.0.113." + std::to_string(answering++));
+        expected += quiet ? 'N' : 'A';
+    }
+    PingIPv4 probe = ProgramProbe();
+    const auto both = [this] { return Echoes("s") + Echoes("a"); };
+    EXPECT_EQ(Batch(probe, names, both), std::pair(expected, 255L));
+    for (int i = 0; i < 255; ++i)
+        names[i] = "203.0.113." + std::to_string(i);
+    for (int cycle = 0; cycle < 3; ++cycle)
+        EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }), std::pair(std::string(255, 'A'), 255L));
+    ASSERT_EQ(std::system(("ip -n " + name_ + "-a route add blackhole 203.0.113.7/32").c_str()), 0);
+    EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }).first, std::string(7, 'A') + 'N' + std::string(247, 'A'));
 }
 
 // Lookups with the client's resolv.conf, as `ip netns exec` shows it: its name server
@@ -211,6 +299,9 @@ TEST_P(InNamespace, FailedLookupKeepsTheCallersIp)
     EXPECT_EQ(ip, "192.0.2.99");
     EXPECT_EQ(probe.Resolve(" localhost ", ip), 0);
     EXPECT_EQ(ip, "127.0.0.1") << "/etc/hosts still works";
+    PingIPv4 batch = ProgramProbe();
+    EXPECT_EQ(Batch(batch, {"orvane2-no-such-host.invalid", " localhost", "203.0.113.9"}, [] { return 0L; }).first,
+              "RAA");
     umount("/etc/resolv.conf");  // a later test in this process mounts its own
 }
 
