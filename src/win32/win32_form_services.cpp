@@ -56,18 +56,23 @@ void Win32FormServices::WakeLocked()
 
 void Win32FormServices::RunPosted()
 {
-    std::function<void()> task;
     {
         const std::lock_guard lock(postedMutex_);
         wakePending_ = false;
-        if (posted_.empty())
-            return;
-        task = std::move(posted_.front());
-        posted_.pop_front();
-        if (!posted_.empty())
-            WakeLocked();
     }
-    task();
+    for (;;) {
+        std::function<void()> task;
+        {
+            const std::lock_guard lock(postedMutex_);
+            if (posted_.empty())
+                return;
+            task = std::move(posted_.front());
+            posted_.pop_front();
+            if (!posted_.empty())
+                WakeLocked();
+        }
+        task();
+    }
 }
 
 LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -51,9 +51,10 @@ public:
 
 private:
     static LRESULT CALLBACK PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs the oldest posted task. While more wait, another wake-up is posted first, so
-    // that a task that opens a modal box (whose loop dispatches the wake-up) holds up none
-    // of the others.
+    // Runs the posted tasks, oldest first, until none is left. While more wait behind a
+    // task, a wake-up is kept in the queue, so that a task that opens a modal box (whose
+    // loop dispatches the wake-up) holds up none of the others; a burst of tasks costs a
+    // message or two, not one each.
     void RunPosted();
     // Posts the wake-up unless one is already in the window's queue; under postedMutex_.
     void WakeLocked();
