@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: MIT
 // PingIPv4 on the Windows network services, run under Wine. The WindowsProbeNetwork
-// case needs the private test network of netns_probe_test.sh, which sets
-// ORVANE2_TEST_NETWORK; elsewhere it is skipped.
+// cases need the private test network of netns_probe_test.sh, which names it in
+// ORVANE2_TEST_NETWORK; elsewhere they are skipped.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "probe/ping_ipv4.h"
 
@@ -44,6 +52,86 @@ TEST(WindowsProbeNetwork, SilentAndUnreachableHostsAndAnUnknownName)
         EXPECT_EQ(std::make_pair(probe.Reason, probe.Status), std::make_pair(PingIPv4::kReasonNoReply, status)) << host;
         EXPECT_TRUE(status != 11010 || elapsed >= std::chrono::milliseconds(990)) << "Wine rounds its wait to whole ms";
     }
+}
+
+// Echo requests this network namespace has sent (Icmp OutEchos of /proc/net/snmp, which
+// Wine shows on drive Z:).
+long EchoesSent()
+{
+    std::ifstream snmp("Z:\\proc\\net\\snmp");
+    std::string names, values;
+    for (std::string line; std::getline(snmp, line);)
+        if (line.starts_with("Icmp: "))
+            (names.empty() ? names : values) = line;
+    std::istringstream name(names), value(values);
+    for (std::string n, v; name >> n && value >> v;)
+        if (n == "OutEchos")
+            return std::stol(v);
+    return -1;
+}
+
+// One batch over names: for each host in order 'A' answered, 'N' not, '2' reported twice,
+// '?' not reported within 10 s (a check of 102 silent hosts one after another takes
+// 102 s), and the echo requests sent for it.
+std::pair<std::string, long> Batch(PingIPv4& probe, const std::vector<std::string>& names)
+{
+    struct Found {  // shared with a batch that may outlive the wait
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::string hosts;
+        std::size_t reported = 0;
+    };
+    const auto found = std::make_shared<Found>();
+    found->hosts.assign(names.size(), '?');
+    const long before = EchoesSent();
+    probe.StartBatch(names, 1000, [found](const HostReport& report) {
+        const std::lock_guard lock(found->mutex);
+        char& host = found->hosts.at(report.host);
+        host = host != '?' ? '2' : report.outcome == PingOutcome::Answered ? 'A' : 'N';
+        ++found->reported;
+        found->changed.notify_all();
+    });
+    std::unique_lock lock(found->mutex);
+    found->changed.wait_for(lock, std::chrono::seconds(10), [&] { return found->reported >= names.size(); });
+    return {found->hosts, EchoesSent() - before};
+}
+
+// A board of 255 hosts, two in five silent, all checked at once with one request each (the
+// last a name, which joins the batch once looked up); then 255 that all answer, none
+// dropped, until one of them falls silent.
+TEST(WindowsProbeNetwork, ABatchChecksEveryHostOnce)
+{
+    const char* network = std::getenv("ORVANE2_TEST_NETWORK");
+    if (network == nullptr)
+        GTEST_SKIP() << "ORVANE2_TEST_NETWORK unset";
+    std::vector<std::string> names;
+    std::string expected;
+    for (int i = 0, silent = 128, answering = 1; i < 255; ++i) {
+        const bool quiet = i % 5 < 2;
+        names.push_back(quiet ? "192.0.2." + std::to_string(silent++) : "203.0.113." + std::to_string(answering++));
+        expected += quiet ? 'N' : 'A';
+    }
+    names.back() = "localhost";
+    PingIPv4 probe;
+    EXPECT_EQ(Batch(probe, names), std::pair(expected, 255L));
+    for (int i = 0; i < 255; ++i)
+        names[i] = "203.0.113." + std::to_string(i);
+    for (int cycle = 0; cycle < 2; ++cycle)
+        EXPECT_EQ(Batch(probe, names), std::pair(std::string(255, 'A'), 255L));
+    // Replies from 203.0.113.7 go nowhere. Wine starts the host's own programs too, but
+    // does not wait for them: the command leaves a file when done.
+    const std::string done = "/tmp/" + std::string(network) + "-silenced";
+    std::string command = "sh -c \"ip -n " + std::string(network) + "-a rule add from 203.0.113.7 blackhole && touch " + done + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    for (int i = 0; i < 1000 && !std::ifstream("Z:" + done); ++i)
+        Sleep(10);
+    ASSERT_TRUE(DeleteFileA(("Z:" + done).c_str()));
+    EXPECT_EQ(Batch(probe, names).first, std::string(7, 'A') + 'N' + std::string(247, 'A'));
 }
 
 }  // namespace
