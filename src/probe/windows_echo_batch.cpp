@@ -190,14 +190,14 @@ Clock::time_point WindowsEchoBatch::ReportOverdue(Clock::time_point now)
 void WindowsEchoBatch::Collect(Clock::time_point until, const ResultSink& sink)
 {
     for (;;) {
-        SleepEx(0, TRUE);  // the APCs already queued: their results count as known
         const Clock::time_point now = Clock::now();
         const Clock::time_point overdue = ReportOverdue(now);
-        if (!requests_->ready.empty() || now >= until)
+        if (!requests_->ready.empty())
             break;
-        // Ends early for an APC (WAIT_IO_COMPLETION), to hand out its result.
+        // Alertable: the APCs queued meanwhile run in here (WAIT_IO_COMPLETION), also
+        // when `until` has passed and the wait is for no time at all.
         const DWORD woke = WaitForSingleObjectEx(wake_.get(), WaitMs(now, std::min(until, overdue)), TRUE);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+        if (woke != WAIT_IO_COMPLETION && (woke != WAIT_TIMEOUT || Clock::now() >= until))
             break;
     }
     const auto results = std::exchange(requests_->ready, {});
