@@ -97,26 +97,6 @@ TEST(Win32Window, ATallBoardScrollsAndItsLabelsTellTheirStateInTooltips)
     }
 }
 
-TEST(Win32Services, AwaitOffThreadHandlesTheWindowsMessagesKeepsAQuitAndRethrows)
-{
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {  // a quit left by a window of another test
-    }
-    Win32FormServices services;
-    const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    bool closedMeanwhile = false;
-    services.AwaitOffThread([&, windowThread = GetCurrentThreadId()] {
-        PostThreadMessageW(windowThread, WM_QUIT, 7, 0);
-        PostMessageW(window, WM_CLOSE, 0, 0);  // a closed STATIC destroys itself
-        closedMeanwhile = Eventually([&] { return !IsWindow(window); });
-    });
-    EXPECT_TRUE(closedMeanwhile);
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
-    }
-    EXPECT_EQ(std::pair(message.message, message.wParam), (std::pair<UINT, WPARAM>(WM_QUIT, 7)));
-    EXPECT_THROW(services.AwaitOffThread([] { throw std::runtime_error("no echo"); }), std::runtime_error);
-}
-
 TEST(Win32Services, NoticesDoNotWaitAndOpenOneBoxPerTextUntilItIsClosed)
 {
     Win32FormServices services;
