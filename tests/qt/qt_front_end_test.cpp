@@ -2,6 +2,7 @@
 #include "../core/fakes.h"
 #include "core/form1.h"
 #include "core/utf8_text.h"
+#include "probe/ping_ipv4.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
 
@@ -10,8 +11,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <thread>
 
 namespace orvane2 {
@@ -72,6 +74,42 @@ TEST(QtServices, FilesAreReadInPiecesAsUtf8ElseWindows1251AndLinesAppendedWithCr
     EXPECT_EQ(ReadBack(services, path), "@echo off\r\nOrvane2.exe a b.cfg\r\nx\r\n");
     EXPECT_TRUE(services.Kill(path));
     EXPECT_FALSE(services.FileExists(path));
+}
+
+// Tasks posted from several threads run on the window's thread, each once and in the
+// order each thread posted them, also while a modal box is open.
+TEST(QtServices, PostedTasksRunInOrderOnTheWindowsThreadWhileAModalBoxIsOpen)
+{
+    QtFormServices services;
+    constexpr int kThreads = 4, kTasks = 300;
+    std::vector<std::vector<int>> ran(kThreads);
+    bool elsewhere = false;
+    const std::thread::id window = std::this_thread::get_id();
+    QTimer::singleShot(0, [&] {
+        std::vector<std::jthread> posters;
+        for (int t = 0; t < kThreads; ++t)
+            posters.emplace_back([&, t] {
+                for (int i = 0; i < kTasks; ++i)
+                    services.PostToWindow([&, t, i] {
+                        elsewhere = elsewhere || std::this_thread::get_id() != window;
+                        ran[t].push_back(i);
+                    });
+            });
+    });
+    QMessageBox box(QMessageBox::NoIcon, "modal", "waits", QMessageBox::Ok);
+    QTimer poll;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (std::all_of(ran.begin(), ran.end(), [](const auto& r) { return r.size() == kTasks; }) ||
+            std::chrono::steady_clock::now() > giveUp)
+            box.accept();
+    });
+    poll.start(5);
+    box.exec();
+    std::vector<int> inOrder(kTasks);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(ran, std::vector<std::vector<int>>(kThreads, inOrder));
+    EXPECT_FALSE(elsewhere);
 }
 
 TEST(QtServices, NoticesDoNotWait)
@@ -135,6 +173,26 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
             << view.Label1(i)->toolTip().toStdString();
         EXPECT_EQ(view.Label1(i)->accessibleDescription(), view.Label1(i)->toolTip());
     }
+    // The real probe's threads report to the window as it keeps answering: every host
+    // turns green where this account may send ICMP, red where it may not.
+    auto real = std::make_unique<PingIPv4>();
+    const QColor expected = real->Ping("127.0.0.1") ? QColor(0, 128, 0) : QColor(255, 0, 0);
+    QFile loopback(dir.filePath(QStringLiteral("loopback.cfg")));
+    ASSERT_TRUE(loopback.open(QIODevice::WriteOnly) && loopback.write("checkinterval 5\ngroup A\nlocalhost a\n"));
+    for (int i = 1; i <= 40; ++i)
+        loopback.write("127.0.0." + QByteArray::number(i) + " h\n");
+    loopback.close();
+    QtFormView board;
+    Form1 checked(services, board);
+    board.Bind(checked);
+    checked.Load(loopback.fileName().toStdString(), [&] { return std::move(real); });
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        checked.Timer1_Timer();
+        while (checked.CycleRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    for (int i = 1; i <= 41; ++i)
+        EXPECT_EQ(board.Label1(i)->palette().color(QPalette::WindowText), expected) << i;
     // Offscreen there is no notification area: the menu is on the window instead.
     ASSERT_NE(view.MenuBar(), nullptr);
     EXPECT_EQ(view.MenuBar()->actions().at(0)->text(), QString::fromUtf8("Меню"));

@@ -102,8 +102,8 @@ TEST(Win32Window, ATallBoardScrollsAndItsLabelsTellTheirStateInTooltips)
     }
 }
 
-// Tasks posted from another thread run on the window's thread, in order, one message each:
-// a task's modal box runs the ones after it; what a task throws comes out of the pump.
+// Tasks posted from another thread run on the window's thread, in order, and a task's
+// modal box runs the ones after it; what a task throws comes out of the pump.
 TEST(Win32Services, PostedTasksRunInOrderOnTheWindowsThreadAlsoUnderAnOpenBox)
 {
     Win32FormServices services;
