@@ -4,8 +4,9 @@
 #  1. Resolve+Ping on 127.0.0.1 (median, p99 over CALLS calls);
 #  2. how far past its 1000 ms timeout Ping returns for a silent host (10 calls);
 #  3. the window's check cycle over 255 hosts of which 102 are silent, and over 255
-#     that all answer (wall and CPU time, 3 cycles each after one not counted), next to
-#     `fping -t1000 -r0` over the same addresses in the same run.
+#     that all answer (wall and CPU time, 3 cycles each after a first one), next to
+#     `fping -t1000 -r0` over the same addresses in the same run; besides, the CPU time
+#     of Wine's own processes (its server, the ICMP service) over all of those cycles.
 # 2 and 3 run in the probe's private network namespaces (root; tests/probe/test_network.sh),
 # with a Wine prefix made inside them so that Wine's ICMP sockets are opened there.
 # Packets go only to 127.0.0.1 and to the namespaces made here.
@@ -31,6 +32,9 @@ prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; bash "$root/tests/probe/test_network.sh" down "$name"; rm -rf "$prefix"' EXIT
 bash "$root/tests/probe/test_network.sh" up "$name" raw
 in_net() { ip netns exec "$name" env WINEPREFIX="$prefix" "$@"; }
+in_net wineserver -p  # kept up, with the prefix's services, until the end
+# CPU time of every process in the namespace, in milliseconds.
+cpu_ms() { cat $(ip netns pids "$name" | sed 's|.*|/proc/&/stat|') 2>/dev/null | awk -v hz="$(getconf CLK_TCK)" '{t += $14 + $15} END {print int(t * 1000 / hz)}'; }
 in_net "$run" "$bench" silent 192.0.2.2 10
 
 # The boards of the Linux benchmark (bench/run): 102 silent hosts (192.0.2.128/25) among
@@ -43,8 +47,11 @@ done >"$prefix/mixed.txt"
 TIMEFORMAT='wall %R s, CPU %U s user + %S s system'
 for board in mixed answering; do
     echo
-    [[ -z ${BEFORE:-} ]] || in_net "$run" "$(realpath "$BEFORE")/bench/probe/windows_probe_bench.exe" cycle "$prefix/$board.txt" 0
-    in_net "$run" "$bench" cycle "$prefix/$board.txt" 3
+    for program in ${BEFORE:+"$(realpath "$BEFORE")/bench/probe/windows_probe_bench.exe"} "$bench"; do
+        before=$(cpu_ms)
+        in_net "$run" "$program" cycle "$prefix/$board.txt" $([[ $program == "$bench" ]] && echo 3 || echo 0)
+        echo "  Wine's own processes meanwhile: $(($(cpu_ms) - before)) ms CPU (${program%/bench/*})"
+    done
     echo "fping -t1000 -r0 over the same addresses, 3 times (hosts alive; time):"
     for _ in 1 2 3; do
         time (in_net fping -t1000 -r0 $(cat "$prefix/$board.txt") 2>/dev/null | grep -c alive || true)
