@@ -211,8 +211,8 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
     for (;;) {
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
-        const ssize_t received = recvfrom(fd_, buffer_.get(), kMaxPacketSize, MSG_DONTWAIT,
-                                          reinterpret_cast<sockaddr*>(&from), &fromLength);
+        const ssize_t received =
+            recvfrom(fd_, buffer_.get(), kMaxPacketSize, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (received < 0) {
             if (errno == EINTR) {
                 continue;
@@ -226,9 +226,9 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
         const bool raw = kind_ == EchoSocketKind::kRaw;
         const auto sequence = raw ? icmp::SequenceOfIpPacket(packet) : icmp::SequenceOfIcmpMessage(packet);
         if (Request* request = sequence ? Find(*sequence) : nullptr) {
-            const icmp::Classification found = raw ? icmp::ClassifyIpPacket(packet, request->key)
-                                                   : icmp::ClassifyIcmpMessage(packet, from.sin_addr.s_addr,
-                                                                               request->key);
+            const icmp::Classification found =
+                raw ? icmp::ClassifyIpPacket(packet, request->key)
+                    : icmp::ClassifyIcmpMessage(packet, from.sin_addr.s_addr, request->key);
             if (found.verdict == icmp::Verdict::kAnswer) {
                 EchoOutcome outcome;
                 outcome.status = wincodes::kIpSuccess;

@@ -27,10 +27,10 @@ struct HostBatches::Batch {
     std::int32_t timeoutMs = 0;
     HostProbe::ReportSink report;
     std::unique_ptr<ProbePlatform> platform;
-    std::vector<Resolution> dotted;                  // resolved without a lookup, in file order
-    std::vector<std::size_t> toLookUp;               // hosts whose names need a lookup
+    std::vector<Resolution> dotted;                               // resolved without a lookup, in file order
+    std::vector<std::size_t> toLookUp;                            // hosts whose names need a lookup
     std::vector<std::unique_ptr<ProbePlatform>> lookupPlatforms;  // one per lookup thread
-    std::atomic<std::size_t> nextLookup = 0;         // into toLookUp
+    std::atomic<std::size_t> nextLookup = 0;                      // into toLookUp
 
     std::mutex mutex;  // guards what follows
     std::condition_variable changed;

@@ -17,11 +17,11 @@ enum class PingOutcome { Answered, NoAnswer, NotPermitted };
 // What one host's check in a batch found: its name resolved as Resolve would resolve
 // it, then, when that succeeded, one echo request with no payload.
 struct HostReport {
-    std::size_t host = 0;              // the host's place in the batch's list, from 0
-    std::int32_t resolveResult = 0;    // as Resolve returns it: 0, or a failed lookup
-    std::string address;               // the dotted address pinged; empty unless resolved
+    std::size_t host = 0;                         // the host's place in the batch's list, from 0
+    std::int32_t resolveResult = 0;               // as Resolve returns it: 0, or a failed lookup
+    std::string address;                          // the dotted address pinged; empty unless resolved
     PingOutcome outcome = PingOutcome::NoAnswer;  // of the echo; NoAnswer unless resolved
-    std::int32_t roundTripMs = 0;      // of the answer; 0 unless answered
+    std::int32_t roundTripMs = 0;                 // of the answer; 0 unless answered
 };
 
 // What the check cycle needs from a host probe: resolve a configured name to a

@@ -71,8 +71,7 @@ private:
 
 }  // namespace
 
-QtFormServices::QtFormServices()
-    : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+QtFormServices::QtFormServices() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     if (wakeFd_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");

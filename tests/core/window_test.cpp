@@ -196,8 +196,8 @@ TEST_F(Window, CycleChecksEveryHostAtOnceAndAppliesEachOutcomeAsItComes)
     probe->Deliver(1);
     probe->Deliver(0);
     services.RunPosted();
-    EXPECT_EQ(view.colors, (std::map<int, std::uint32_t>{{1, kAliveColor}, {2, kDeadColor}, {3, kDeadColor},
-                                                          {4, kAliveColor}}));
+    EXPECT_EQ(view.colors,
+              (std::map<int, std::uint32_t>{{1, kAliveColor}, {2, kDeadColor}, {3, kDeadColor}, {4, kAliveColor}}));
     EXPECT_EQ(services.log.back(), "Status ");
     EXPECT_FALSE(form.CycleRunning());
     // A host that stops answering turns red on the next cycle; the name is told again

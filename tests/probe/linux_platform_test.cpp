@@ -149,8 +149,9 @@ protected:
     // received: Icmp InEchos of their /proc/net/snmp.
     long Echoes(const std::string& hosts) const
     {
-        FILE* snmp = popen(("ip netns exec " + name_ + "-" + hosts + " awk '/^Icmp:/ {if (n++) print $10}' "
-                            "/proc/net/snmp").c_str(), "re");
+        const std::string command =
+            "ip netns exec " + name_ + "-" + hosts + " awk '/^Icmp:/ {if (n++) print $10}' /proc/net/snmp";
+        FILE* snmp = popen(command.c_str(), "re");
         long echoes = -1;
         if (snmp != nullptr && std::fscanf(snmp, "%ld", &echoes) != 1)
             echoes = -1;
@@ -222,9 +223,7 @@ std::pair<std::string, long> Batch(PingIPv4& probe, const std::vector<std::strin
     const long before = echoes();
     probe.StartBatch(names, timeoutMs, [&](const HostReport& report) {
         const std::lock_guard lock(mutex);
-        const char seen = report.resolveResult != 0                     ? 'R'
-                          : report.outcome == PingOutcome::Answered ? 'A'
-                                                                    : 'N';
+        const char seen = report.resolveResult != 0 ? 'R' : report.outcome == PingOutcome::Answered ? 'A' : 'N';
         found.at(report.host) = found.at(report.host) == '?' ? seen : '2';
         ++reported;
         changed.notify_all();
@@ -253,9 +252,10 @@ TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
     // Batches too, with a lookup each: no descriptor, no thread left behind.
     const auto threads = [] { return std::distance(Fds("/proc/self/task"), Fds()); };
     PingIPv4 batches = ProgramProbe();
+    const auto uncounted = [] { return 0L; };
     const auto fds = descriptors(), tasks = threads();
     for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, [] { return 0L; }, 20).first, "AAN");
+        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, uncounted, 20).first, "AAN");
     // The last batch's thread closes its socket and ends just after its last report.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::make_pair(descriptors(), threads()) != std::make_pair(fds, tasks) &&
@@ -283,7 +283,8 @@ TEST_P(InNamespace, ABatchChecksEveryHostOnce)
     for (int cycle = 0; cycle < 3; ++cycle)
         EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }), std::pair(std::string(255, 'A'), 255L));
     ASSERT_EQ(std::system(("ip -n " + name_ + "-a route add blackhole 203.0.113.7/32").c_str()), 0);
-    EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }).first, std::string(7, 'A') + 'N' + std::string(247, 'A'));
+    EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }).first,
+              std::string(7, 'A') + 'N' + std::string(247, 'A'));
 }
 
 // Lookups with the client's resolv.conf, as `ip netns exec` shows it: its name server

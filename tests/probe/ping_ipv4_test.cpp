@@ -225,7 +225,7 @@ TEST(PingIPv4, BatchReportsEveryHostOnce)
         std::size_t reported = 0;
         p.probe.StartBatch(names, 1000, [&](const HostReport& r) {
             const std::lock_guard lock(mutex);
-            const char* kind = r.resolveResult != 0                        ? "R"
+            const char* kind = r.resolveResult != 0                     ? "R"
                                : r.outcome == PingOutcome::Answered     ? "A"
                                : r.outcome == PingOutcome::NotPermitted ? "P"
                                                                         : "N";
