@@ -88,7 +88,9 @@ double CpuMs()
 {
     FILETIME created{}, exited{}, kernel{}, user{};
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ticks = [](const FILETIME& t) { return static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime; };
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime;
+    };
     return (ticks(kernel) + ticks(user)) / 10000.0;
 }
 

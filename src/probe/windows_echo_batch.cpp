@@ -5,8 +5,8 @@
 // icmpapi.h then takes for IcmpSendEcho2, as Windows since Vista and Wine call it.
 #include <winsock2.h>
 #include <windows.h>
-#include <winternl.h>
 #include <iphlpapi.h>
+#include <winternl.h>
 #define PIO_APC_ROUTINE_DEFINED
 #include <icmpapi.h>
 
@@ -169,8 +169,8 @@ void WindowsEchoBatch::Send(std::size_t number, std::uint32_t destination, std::
         return;
     }
     // Done at once: the send failed, or the service already had the answer.
-    requests_->Report(request, replies != 0 ? ResultOf(request)
-                                            : EchoResult{error != 0 ? error : wincodes::kIpGeneralFailure, 0});
+    requests_->Report(
+        request, replies != 0 ? ResultOf(request) : EchoResult{error != 0 ? error : wincodes::kIpGeneralFailure, 0});
 }
 
 Clock::time_point WindowsEchoBatch::ReportOverdue(Clock::time_point now)

@@ -121,7 +121,8 @@ TEST(WindowsProbeNetwork, ABatchChecksEveryHostOnce)
     // Replies from 203.0.113.7 go nowhere. Wine starts the host's own programs too, but
     // does not wait for them: the command leaves a file when done.
     const std::string done = "/tmp/" + std::string(network) + "-silenced";
-    std::string command = "sh -c \"ip -n " + std::string(network) + "-a rule add from 203.0.113.7 blackhole && touch " + done + "\"";
+    std::string command =
+        "sh -c \"ip -n " + std::string(network) + "-a rule add from 203.0.113.7 blackhole && touch " + done + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
