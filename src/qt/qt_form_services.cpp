@@ -71,12 +71,22 @@ private:
 
 }  // namespace
 
-QtFormServices::QtFormServices() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+QtFormServices::QtFormServices()
+    : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), posted_([this] {
+          const std::uint64_t one = 1;
+          // Only fails when the counter is full, and then a wake-up is pending anyway.
+          [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+          return true;
+      })
 {
     if (wakeFd_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
     wakeNotifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
-    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [this] { RunPosted(); });
+    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [this] {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+        posted_.RunAll();
+    });
 }
 
 QtFormServices::~QtFormServices()
@@ -114,30 +124,7 @@ void QtFormServices::DoEvents()
 
 void QtFormServices::PostToWindow(std::function<void()> task)
 {
-    {
-        const std::lock_guard lock(postedMutex_);
-        posted_.push_back(std::move(task));
-    }
-    const std::uint64_t one = 1;
-    // Only fails when the counter is full, and then a wake-up is pending anyway.
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
-}
-
-void QtFormServices::RunPosted()
-{
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
-    for (;;) {
-        std::function<void()> task;
-        {
-            const std::lock_guard lock(postedMutex_);
-            if (posted_.empty())
-                return;
-            task = std::move(posted_.front());
-            posted_.pop_front();
-        }
-        task();
-    }
+    posted_.Post(std::move(task));
 }
 
 bool QtFormServices::FileExists(const std::string& path)

@@ -2,16 +2,15 @@
 #pragma once
 
 #include "core/form_services.h"
+#include "core/posted_tasks.h"
 
 #include <QByteArray>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QString>
-#include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace orvane2 {
 
@@ -37,16 +36,12 @@ public:
     [[noreturn]] void End(int exitCode) override;
 
 private:
-    // Runs the posted tasks, oldest first, until none is left.
-    void RunPosted();
-
     // Posted tasks pass from thread to thread under a std::mutex, which ThreadSanitizer
     // sees (Qt's own locks and queue it cannot see into); an eventfd, watched by a
     // socket notifier, only wakes the window's thread, in whatever loop it runs.
-    std::mutex postedMutex_;
-    std::deque<std::function<void()>> posted_;
     int wakeFd_ = -1;
     std::unique_ptr<QSocketNotifier> wakeNotifier_;
+    PostedTasks posted_;
     std::map<std::string, QPointer<QMessageBox>> notices_;  // by text; null once closed
 };
 

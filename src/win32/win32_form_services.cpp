@@ -14,7 +14,6 @@ namespace orvane2::win32 {
 namespace {
 
 constexpr wchar_t kPostedWindowClass[] = L"Orvane2Posted";
-constexpr UINT kRunPosted = WM_APP + 10;
 
 }  // namespace
 
@@ -41,38 +40,7 @@ Win32FormServices::~Win32FormServices()
 
 void Win32FormServices::PostToWindow(std::function<void()> task)
 {
-    const std::lock_guard lock(postedMutex_);
-    posted_.push_back(std::move(task));
-    WakeLocked();
-}
-
-void Win32FormServices::WakeLocked()
-{
-    // Fails only with the window's queue full (the thread long stuck): the next post
-    // tries again.
-    if (!wakePending_)
-        wakePending_ = PostMessageW(postedWindow_, kRunPosted, 0, 0) != FALSE;
-}
-
-void Win32FormServices::RunPosted()
-{
-    {
-        const std::lock_guard lock(postedMutex_);
-        wakePending_ = false;
-    }
-    for (;;) {
-        std::function<void()> task;
-        {
-            const std::lock_guard lock(postedMutex_);
-            if (posted_.empty())
-                return;
-            task = std::move(posted_.front());
-            posted_.pop_front();
-            if (!posted_.empty())
-                WakeLocked();
-        }
-        task();
-    }
+    posted_.Post(std::move(task));
 }
 
 LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -82,7 +50,7 @@ LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, 
         return DefWindowProcW(window, message, wParam, lParam);
     // An exception must not unwind through the system's frames: PumpOne raises it again.
     try {
-        services->RunPosted();
+        services->posted_.RunAll();
     } catch (...) {
         services->Defer(std::current_exception());
     }

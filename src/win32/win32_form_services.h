@@ -2,14 +2,13 @@
 #pragma once
 
 #include "core/form_services.h"
+#include "core/posted_tasks.h"
 #include "win32/notice_boxes.h"
 
 #include <windows.h>
 
-#include <deque>
 #include <exception>
 #include <functional>
-#include <mutex>
 
 namespace orvane2::win32 {
 
@@ -50,21 +49,13 @@ public:
     int OpenNotices() const { return notices_.OpenCount(); }
 
 private:
+    static constexpr UINT kRunPosted = WM_APP + 10;
     static LRESULT CALLBACK PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs the posted tasks, oldest first, until none is left. While more wait behind a
-    // task, a wake-up is kept in the queue, so that a task that opens a modal box (whose
-    // loop dispatches the wake-up) holds up none of the others; a burst of tasks costs a
-    // message or two, not one each.
-    void RunPosted();
-    // Posts the wake-up unless one is already in the window's queue; under postedMutex_.
-    void WakeLocked();
 
-    // Tasks pass from thread to thread under the mutex; a message to a message-only
-    // window of this thread wakes it, in its main loop or in any modal loop it runs.
-    std::mutex postedMutex_;
-    std::deque<std::function<void()>> posted_;
-    bool wakePending_ = false;
+    // A message to a message-only window of this thread wakes it for the posted tasks, in
+    // its main loop or in any modal loop it runs.
     HWND postedWindow_ = nullptr;
+    PostedTasks posted_{[this] { return PostMessageW(postedWindow_, kRunPosted, 0, 0) != FALSE; }};
     HWND owner_ = nullptr;
     std::exception_ptr pendingError_;
     NoticeBoxes notices_;
