@@ -115,7 +115,10 @@ void Form1::changeconfig_Click()
     const std::optional<std::string> chosen = view_.ChooseFile(ConfigFileRequest());
     if (!chosen)
         return;  // cancelled: keep running on the current configuration
-    RestartOn(services_, *chosen);
+    if (!RestartOn(services_, *chosen)) {
+        services_.MsgBox(RestartFailedMessage(*chosen));
+        return;  // nothing took over: keep running on the current configuration
+    }
     services_.End(0);
 }
 

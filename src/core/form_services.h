@@ -18,6 +18,13 @@ enum MsgBoxStyle : int {
     vbInformation = 64,  // information icon and an OK button
 };
 
+// What a look at a path finds.
+enum class FileLookup {
+    File,         // an ordinary file
+    Missing,      // nothing of that name, or something that is not an ordinary file
+    Unreachable,  // the system would not look: a folder on the way may not be entered
+};
+
 // Services the program takes from the desktop: message boxes, the event pump and the
 // queue of the window's thread, files, launching and ending the process. All text is
 // UTF-8, paths included. Every call but PostToWindow comes from the window's thread.
@@ -44,8 +51,10 @@ public:
     // that an open box holds none of them up. A task may itself post. Tasks still
     // queued when the services are destroyed are dropped without running.
     virtual void PostToWindow(std::function<void()> task) = 0;
-    // True when an ordinary file of that name exists.
-    virtual bool FileExists(const std::string& path) = 0;
+    // Whether an ordinary file of that name exists. A path that cannot be looked at is
+    // Unreachable, not Missing: the file may well be there.
+    virtual FileLookup LookUpFile(const std::string& path) = 0;
+    bool FileExists(const std::string& path) { return LookUpFile(path) == FileLookup::File; }
     // Deletes the named file; true when it is gone afterwards.
     virtual bool Kill(const std::string& path) = 0;
     // Reads a text file piece by piece, never holding it whole: every piece goes to take,

@@ -15,7 +15,15 @@ bool RestartOn(FormServices& services, const std::string& chosenPath)
     if (services.FileExists(kRestartScript))
         services.Kill(kRestartScript);
     services.AppendLines(kRestartScript, RestartScriptLines(chosenPath));
-    return services.Launch(services.ExecutablePath(), {chosenPath});
+    if (services.Launch(services.ExecutablePath(), {chosenPath}))
+        return true;
+    services.Kill(kRestartScript);
+    return false;
+}
+
+std::string RestartFailedMessage(const std::string& chosenPath)
+{
+    return "Не удалось запустить программу с конфигом " + chosenPath + ". Работаем дальше с текущим конфигом";
 }
 
 }  // namespace orvane2

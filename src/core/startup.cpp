@@ -24,8 +24,10 @@ void Form_Load(FormState& state, FormServices& services, const std::string& argu
         services.Kill(kRestartScript);
 
     state.ConfigPath = argumentString.empty() ? std::string(kDefaultConfigPath) : argumentString;
-    if (!services.FileExists(state.ConfigPath)) {
-        services.MsgBox(MissingConfigMessage(state.ConfigPath));
+    // A file that may be there but cannot be reached is not called missing.
+    if (const FileLookup config = services.LookUpFile(state.ConfigPath); config != FileLookup::File) {
+        services.MsgBox(config == FileLookup::Missing ? MissingConfigMessage(state.ConfigPath)
+                                                      : UnreadableFileMessage(state.ConfigPath));
         services.End(1);
     }
 

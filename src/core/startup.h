@@ -25,9 +25,9 @@ struct StartupHooks {
 
 // The window's load sequence: removes a left-over restart script, settles the
 // configuration path (the whole argument string, or the default file), refuses a
-// missing file, reads the configuration, settles the check interval, creates the probe,
-// sizes the window and adds the tray icon. Ends the program (exit code 1) when the
-// configuration is unusable.
+// missing or unreachable file, reads the configuration, settles the check interval,
+// creates the probe, sizes the window and adds the tray icon. Ends the program (exit
+// code 1) when the configuration is unusable.
 void Form_Load(FormState& state, FormServices& services, const std::string& argumentString, const StartupHooks& hooks);
 
 }  // namespace orvane2

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <system_error>
 
 namespace orvane2 {
@@ -127,9 +128,16 @@ void QtFormServices::PostToWindow(std::function<void()> task)
     posted_.Post(std::move(task));
 }
 
-bool QtFormServices::FileExists(const std::string& path)
+FileLookup QtFormServices::LookUpFile(const std::string& path)
 {
-    return QFileInfo(Q(path)).isFile();
+    // QFileInfo does not say why it found nothing: the system's error does. A folder on
+    // the way that this process may not enter (the program holds no capability, so even
+    // root meets another user's closed home) is no proof that the file is missing.
+    std::error_code error;
+    const std::filesystem::file_status found = std::filesystem::status(path, error);
+    if (std::filesystem::is_regular_file(found))
+        return FileLookup::File;
+    return found.type() == std::filesystem::file_type::none ? FileLookup::Unreachable : FileLookup::Missing;
 }
 
 bool QtFormServices::Kill(const std::string& path)

@@ -102,10 +102,24 @@ void Win32FormServices::DoEvents()
     }
 }
 
-bool Win32FormServices::FileExists(const std::string& path)
+FileLookup Win32FormServices::LookUpFile(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileLookup::Missing : FileLookup::File;
+    // Only these errors say that nothing is there; access denied, a sharing violation or
+    // a network that does not answer leave the file possibly there.
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return FileLookup::Missing;
+    default:
+        return FileLookup::Unreachable;
+    }
 }
 
 bool Win32FormServices::Kill(const std::string& path)

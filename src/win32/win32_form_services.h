@@ -31,7 +31,7 @@ public:
     void ShowNotice(const std::string& prompt) override;
     void DoEvents() override;
     void PostToWindow(std::function<void()> task) override;
-    bool FileExists(const std::string& path) override;
+    FileLookup LookUpFile(const std::string& path) override;
     bool Kill(const std::string& path) override;
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
     bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override;

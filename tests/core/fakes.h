@@ -56,7 +56,12 @@ public:
         }
         return ran;
     }
-    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+    FileLookup LookUpFile(const std::string& path) override
+    {
+        if (unreachable.count(path))
+            return FileLookup::Unreachable;
+        return files.count(path) ? FileLookup::File : FileLookup::Missing;
+    }
     bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
     // Hands the file over in pieces of pieceSize bytes.
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override
@@ -77,7 +82,7 @@ public:
     bool Launch(const std::string& program, const Strings& arguments) override
     {
         launches.push_back(arguments);
-        return Log("Launch " + program), true;
+        return Log("Launch " + program), !launchFails;
     }
     std::string ExecutablePath() override { return "/opt/orvane2"; }
     std::chrono::system_clock::time_point Now() override { return now; }
@@ -96,12 +101,13 @@ public:
     }
 
     std::map<std::string, std::string> files;
-    std::set<std::string> unreadable;
+    std::set<std::string> unreadable, unreachable;  // cannot be read; cannot even be looked at
     std::size_t pieceSize = 5;
     std::vector<Message> messages;
     Strings notices;                    // every box that did not wait, in order
     std::set<std::string> openNotices;  // those still open: clear() closes them
     std::vector<Strings> launches;
+    bool launchFails = false;
     Strings log;
     std::vector<std::function<void()>> posted;
     std::chrono::system_clock::time_point now = std::chrono::system_clock::from_time_t(1'800'000'000);

@@ -3,6 +3,7 @@
 #include "core/check_cycle.h"
 #include "core/config_reader.h"
 #include "core/form1.h"
+#include "core/restart.h"
 #include "core/startup.h"
 #include "fakes.h"
 
@@ -72,19 +73,20 @@ TEST_F(Window, LoadPlacesTheBoardThenAddsTheIconThenStartsTheTimer)
     EXPECT_EQ(b.StatusString.rect.top, 1805 + 375 + 1200 - 1000);
 }
 
-// A missing or unreadable file, or a host before any group: the program ends after its
+// A missing, unreachable or unreadable file, or a host before any group: the program ends after its
 // message, before it makes a probe, places the board, adds the icon or starts the timer.
 TEST_F(Window, UnusableConfigurationEndsTheProgram)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "Конфигурационный файл vantor2.cfg не найден"},  // argument string, message
         {"locked.cfg", "Конфигурационный файл locked.cfg не удалось прочитать"},
+        {"closed/x.cfg", "Конфигурационный файл closed/x.cfg не удалось прочитать"},  // maybe there
         {"early.cfg", NoGroupMessage()},
     };
     for (const auto& [arguments, message] : cases) {
         Desk d;
         d.services.files = {{"locked.cfg", "group G\n"}, {"early.cfg", "checkinterval 30\na 1\ngroup G\n"}};
-        d.services.unreadable = {"locked.cfg"};
+        d.services.unreadable = {"locked.cfg"}, d.services.unreachable = {"closed/x.cfg"};
         bool probed = false;
         d.Trap([&] { d.form.Load(arguments, [&] { return probed = true, std::make_unique<FakeProbe>(); }); });
         EXPECT_EQ(d.endedWith, 1) << message;
@@ -148,6 +150,12 @@ TEST_F(Window, ChangeConfigWritesTheScriptAndStartsTheProgramOnTheChosenFile)
     EXPECT_EQ(services.launches, std::vector<Strings>{{chosen}});
     EXPECT_EQ(services.log,
               (Strings{"Kill restart.bat", "Append restart.bat", "Launch /opt/orvane2", "RemoveTray", "End 0"}));
+    // A start that fails is told, and the program runs on; no new process will delete the script.
+    services.log.clear(), services.launchFails = true;
+    form.changeconfig_Click();
+    EXPECT_EQ(services.Prompts(), Strings{RestartFailedMessage(chosen)});
+    EXPECT_EQ(services.log,
+              (Strings{"Kill restart.bat", "Append restart.bat", "Launch /opt/orvane2", "Kill restart.bat", "MsgBox"}));
 }
 
 TEST_F(Window, TallBoardsScrollInAWindowAsTallAsTheScreen)

@@ -1,21 +1,22 @@
 # SPDX-License-Identifier: MIT
-# Desktops beside the harness's Xvfb; source after harness.sh. GUI: this folder, whose fonts
-# (no antialiasing) are used. start_bus: a private session bus. start_sway: headless sway
-# (1280x800) for the program on Wayland; window: the program's window there, "SHELL APP_ID
-# WxH X,Y" or "". start_waybar (on sway): a bar along the top whose tray is the session's
-# StatusNotifierItem host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
-GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && export FONTCONFIG_FILE=$GUI/no-antialias.conf
+# Desktops beside the harness's Xvfb; source after harness.sh. GUI: this folder; its fonts
+# (no antialiasing) are used from a copy in WORK, which the program, holding no capability,
+# may enter. start_bus: a private session bus. start_sway: headless sway (1280x800) for the
+# program on Wayland; window: the program's window there, "SHELL APP_ID WxH X,Y" or "".
+# start_waybar (on sway): a bar along the top whose tray is the session's StatusNotifierItem
+# host. tray_item HIDDEN SHOWN: drives the program's item as a host does.
+GUI=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && cp "$GUI/no-antialias.conf" "$WORK/fonts.conf" && export FONTCONFIG_FILE=$WORK/fonts.conf
 start_bus() { # no service activation: nothing starts behind the test's back
     printf '<busconfig><listen>unix:path=%s/bus</listen><policy context="default"><allow send_destination="*"/>
         <allow receive_sender="*"/><allow own="*"/></policy></busconfig>' "$WORK" >"$WORK/bus.conf"
     dbus-daemon --config-file="$WORK/bus.conf" --nofork 2>/dev/null & PIDS+=($!)
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/bus && wait_until 5 test -S "$WORK/bus" || fail "no session bus"
 }
-start_sway() { # sway refuses root: it runs as nobody, and the test's clients connect by path
+start_sway() { # sway refuses root: it runs as nobody, in its own folder; the test's clients connect by path
     local run=$WORK/sway
     chmod 711 "$WORK" && mkdir -m 0700 "$run" && chown nobody "$run"
     printf 'output HEADLESS-1 mode 1280x800\nxwayland disable\nfor_window [title="^Монитор узлов$"] floating enable\n' >"$WORK/sway.conf"
-    env -i XDG_RUNTIME_DIR="$run" SWAYSOCK="$run/ipc" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    env -i -C "$run" XDG_RUNTIME_DIR="$run" SWAYSOCK="$run/ipc" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         setpriv --reuid nobody --regid nogroup --clear-groups sway -c "$WORK/sway.conf" &>"$WORK/sway.log" & PIDS+=($!)
     export WAYLAND_DISPLAY=$run/wayland-1 SWAYSOCK=$run/ipc && unset DISPLAY QT_QPA_PLATFORM
     wait_until 10 test -S "$SWAYSOCK" -a -S "$WAYLAND_DISPLAY" || fail "sway did not start: $(tail -3 "$WORK/sway.log")"

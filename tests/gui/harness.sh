@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Shared steps for tests that drive the real program in a virtual X server; source it.
-# PROGRAM (array, default ("$ORVANE2")): the command that starts the program, say (wine
+# PROGRAM (array, default a copy of $ORVANE2): the command that starts the program, say (wine
 #   orvane2.exe). ACCESSIBLE=1 before sourcing: the test reruns itself in a private D-Bus
 #   session with accessibility on, and message_text reads the widgets (AT-SPI).
 # start_xvfb; start_wm (openbox); start_tray (trayer; sets PANEL, TRAY_PID)
@@ -12,10 +12,10 @@
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
-#   expression ROLE (AT-SPI);
-#   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red (counts
-#   in COUNTS); wait_until T CMD...; netns NAME; make_silent_host: PROGRAM runs in namespace
-#   NS of tests/probe/test_network.sh; SILENT, in NS-s, answers no echo request.
+#   expression ROLE (AT-SPI); snapshot W PNG: a picture of W once W is whole (below);
+#   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red
+#   (counts in COUNTS); refused (below); wait_until T CMD...; netns NAME; make_silent_host:
+#   PROGRAM runs in namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers none.
 #   dead_name_server (after make_silent_host): the program's name server is SILENT, which
 #   takes every query and answers none: a lookup of a name not in /etc/hosts fails after 2 s.
 set -euo pipefail
@@ -25,8 +25,10 @@ fi
 # Outside a private bus, no bus: a StatusNotifierItem watcher would replace the tray.
 [ -n "${IN_BUS:-}" ] && export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 || unset DBUS_SESSION_BUS_ADDRESS
 : "${ARTIFACTS:?directory for screenshots}"
-[ -n "${PROGRAM+x}" ] || PROGRAM=("${ORVANE2:?path of the program}")
 WORK=$(mktemp -d) PIDS=() HOOKS=() LAUNCHER=""
+# A copy: the program, holding no capability, could not start itself again from a checkout
+# that another user owns.
+[ -n "${PROGRAM+x}" ] || { cp "${ORVANE2:?path of the program}" "$WORK/orvane2" && PROGRAM=("$WORK/orvane2"); }
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$ARTIFACTS" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 cleanup() {
@@ -148,16 +150,30 @@ def walk(node):
 accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/null; }
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
+# Taken again until W lies inside its parent and has its size: a window manager may still be
+# sliding in a window just mapped (openbox: up from below the screen, in a frame 20 pixels high).
+picture() {
+    local info size
+    info=$(xwininfo -id "$1" -tree -stats) && info+=$'\n'$(xwininfo -id "$(awk '/Parent window id:/ { print $4 }' <<<"$info")") &&
+        size=$(awk '/Relative upper-left X/ && !n { x = $4 } /Relative upper-left Y/ && !n { y = $4 } /^  Width/ { w[n + 0] = $2 }
+            /^  Height/ { h[n++] = $2 } END { if (n == 2 && x >= 0 && y >= 0 && x + w[0] <= w[1] && y + h[0] <= h[1]) print w[0] "x" h[0] }' <<<"$info") &&
+        [ -n "$size" ] && import -window "$1" "$2" 2>/dev/null && [ "$(identify -format %wx%h "$2")" = "$size" ]
+}
+snapshot() { wait_until 2 picture "$@"; }
 count_colour() { convert "$1" -crop "$3" +repage txt:- | grep -ci " $2 " || true; }
 G='#008000' R='#FF0000'
 labels_are() { # labels of 167 x 17 pixels, one under the other, the first at 16,24
     local y=24 want n m both=$G$R
-    COUNTS="" && import -window "$WIN" "$WORK/labels.png" 2>/dev/null || return 1
+    COUNTS="" && snapshot "$WIN" "$WORK/labels.png" || return 1
     for want in "$@"; do
         n=$(count_colour "$WORK/labels.png" "$want" "167x17+16+$y")
         m=$(count_colour "$WORK/labels.png" "${both/"$want"/}" "167x17+16+$y")
         COUNTS+="$n of $want, $m of the other; " y=$((y + 17)) && [ "$n" -ge 10 ] && [ "$m" = 0 ] || return 1
     done
+}
+refused() { # TEXT ARGS...: started with ARGS, the program says "Конфигурационный файл TEXT"; closed, it ends with 1
+    start_program "${@:2}" && BOX=$(find_window Orvane2 20) && text=$(message_text "$BOX") || fail "no message box for $1"
+    [ "$text" = "Конфигурационный файл $1" ] && press_ok "$BOX" && [ "$(exit_code "$PID")" = 1 ] || fail "[$text], exit code $(exited "$PID")"
 }
 netns() { ip netns add "$1" && HOOKS+=("ip netns del $1") && ip -n "$1" link set lo up; }
 make_silent_host() {

@@ -7,7 +7,7 @@ ACCESSIBLE=1
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/desktop.sh" # its fonts: text in exact colours
 # The window has a menu bar here (no tray): its one label is looked for anywhere in it.
-coloured() { import -window "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
+coloured() { snapshot "$WIN" "$WORK/shot.png" && [ "$(count_colour "$WORK/shot.png" "$1" 1280x800+0+0)" -ge 10 ]; }
 start_xvfb
 netns "orv2perm-$$"
 ip netns exec "orv2perm-$$" sysctl -qw net.ipv4.ping_group_range="1 0"
@@ -25,15 +25,16 @@ press_ok "$BOX"
 sleep 11 # two more cycles
 ! find_window Orvane2 0 >/dev/null || fail "a message box is open after two more cycles: not closed, or shown again"
 gone "$PID" && fail "the program ended: $(cat "$WORK/program.log")"
-WIN=$(find_window "Монитор узлов") && coloured '#FF0000' || fail "127.0.0.1 is not red"
+WIN=$(find_window "Монитор узлов") && wait_until 5 coloured '#FF0000' || fail "127.0.0.1 is not red"
 stop_program
 # An ordinary user runs a copy with cap_net_raw+p, and a style plugin of their own: Qt runs
 # without any capability (no packet socket, no raw socket), and the probe still gets its echo.
+# Whatever it reads is a copy in a folder it may enter: the checkout's may be closed to it.
 U=orv2u$$ D=$(mktemp -d) && useradd -M -s /usr/sbin/nologin "$U" && HOOKS+=("userdel $U" "rm -rf $D") || fail "useradd"
-mkdir -p "$D/styles" && chmod 755 "$D" && install -d -o "$U" -m 700 "$D/home" && cp local.cfg "$D"
+mkdir -p "$D/styles" && chmod 755 "$D" && install -d -o "$U" -m 700 "$D/home" && cp local.cfg "$FONTCONFIG_FILE" "$D"
 cp "$ORVANE2" "$D/orvane2" && cp "$STYLE_PROBE" "$D/styles/" && setcap cap_net_raw+p "$D/orvane2" || fail "setcap"
-PROGRAM=(ip netns exec "orv2perm-$$" setpriv --reuid="$U" --regid="$U" --clear-groups env HOME="$D/home" \
-    XDG_RUNTIME_DIR="$D/home" QT_PLUGIN_PATH="$D" QT_STYLE_OVERRIDE=orvane2probe STYLE_PROBE_LOG="$D/home/log" "$D/orvane2")
+PROGRAM=(ip netns exec "orv2perm-$$" setpriv --reuid="$U" --regid="$U" --clear-groups env -C "$D" HOME="$D/home" XDG_RUNTIME_DIR="$D/home" \
+    FONTCONFIG_FILE="$D/fonts.conf" QT_PLUGIN_PATH="$D" QT_STYLE_OVERRIDE=orvane2probe STYLE_PROBE_LOG="$D/home/log" "$D/orvane2")
 start_program "$D/local.cfg"
 WIN=$(find_window "Монитор узлов") || fail "no window for the user: $(cat "$WORK/program.log")"
 wait_until 15 coloured '#008000' || fail "127.0.0.1 is not green for the user: $(cat "$WORK/program.log")"

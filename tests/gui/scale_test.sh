@@ -10,7 +10,7 @@ cd "$WORK" && printf 'checkinterval 3600\ngroup Local\n127.0.0.1 loopback\n' >bo
 measure() { # SCALE: sets W H, the window's size, and TW TH, that of the first label's (black) text
     local s=$1 box shot=$ARTIFACTS/scale$1.png
     QT_SCALE_FACTOR=$s start_program board.cfg && WIN=$(find_window "Монитор узлов") || fail "no window at scale $s"
-    wait_until 5 eval 'import -window "$WIN" "$shot" && box=$(convert "$shot" -crop $((167 * s))x$((17 * s))+$((16 * s))+$((24 * s)) \
+    wait_until 5 eval 'snapshot "$WIN" "$shot" && box=$(convert "$shot" -crop $((167 * s))x$((17 * s))+$((16 * s))+$((24 * s)) \
         +repage -fill white +opaque black -format %@ info: 2>/dev/null) && [[ $box != 0x0* ]]' || fail "no label text at scale $s"
     IFS='x+' read -r W H TW TH _ <<<"$(window_size "$WIN")x$box"
 }
@@ -19,7 +19,7 @@ measure 1 && read -r w h tw th <<<"$W $H $TW $TH" && stop_program && measure 2
 ((20 * TW >= 34 * tw && 20 * TW <= 46 * tw && 20 * TH >= 34 * th && 20 * TH <= 46 * th)) ||
     fail "the label's text is ${TW}x$TH pixels at scale 2, ${tw}x$th at scale 1"
 ICON=$(tray_icon) || fail "no icon in the tray"
-wait_until 5 eval 'import -window "$ICON" "$ARTIFACTS/icon.png" && convert "$ARTIFACTS/icon.png" -trim +repage icon.png &&
+wait_until 5 eval 'snapshot "$ICON" "$ARTIFACTS/icon.png" && convert "$ARTIFACTS/icon.png" -trim +repage icon.png &&
     [ "$(identify -format %h icon.png)" -gt 16 ]' || fail "the tray icon is not drawn larger than 16 pixels"
 bg=$(convert "$ARTIFACTS/icon.png" -format '%[pixel:p{0,0}]' info:) size=$(identify -format %wx%h icon.png)
 distance() { # RMSE between the drawn icon and image $1's opaque part, on the tray's background at the same size

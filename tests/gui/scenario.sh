@@ -1,19 +1,22 @@
 # SPDX-License-Identifier: MIT
 # The story both front ends tell on X11 (openbox, trayer); source it instead of harness.sh.
 # start_desktop: silent hosts and a dead name server (namespaces of the test), the desktop,
-# and in WORK board.cfg (127.0.0.1 answers, four silent hosts take 1 s each, nowhere.test 2 s)
+# and in WORK board.cfg (127.0.0.1 answers, four silent hosts 1 s, nowhere.test 7 s: a check
+# lasts 7 s, for the steps below to act during one)
 # and CONFIGS/second.cfg (a blank and an & in the folder's name). start_board ARGS: the program
 # on board.cfg; WIN, ICON. Then in turn: first_check: green and red labels, the DNS message
 # (BOX); clicks_during_check: left clicks on the icon hide and show the window within 0.3 s;
 # box_holds_up_nothing: with it open the silent hosts turn green, and it comes once;
 # exit_during_check: the menu opens at the pointer, «Выход» ends with 0 at once, the icon goes.
-# switch_config [CHECK...], on a program started again: «Сменить конфиг», CHECK... of the file
-# dialog (DIALOG), TYPED typed (second.cfg as the program writes it): restart.bat (two CR LF
-# lines) kept and gone, exit 0, the program back 20 pixels lower with one icon.
+# choose_config [CHECK...]: «Сменить конфиг», CHECK... of the file dialog (DIALOG), TYPED typed.
+# switch_config [CHECK...], on a program started again: choose_config (TYPED second.cfg as the
+# program writes it): restart.bat (two CR LF lines) kept and gone, exit 0, the program back
+# 20 pixels lower with one icon.
 source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
 start_desktop() {
     make_silent_host && dead_name_server
+    printf 'nameserver %s\noptions timeout:7 attempts:1\n' "$SILENT" >"/etc/netns/$NS/resolv.conf"
     start_xvfb && start_wm && start_tray
     CONFIGS="$WORK/other & configs" && mkdir -p "$CONFIGS" && cd "$WORK"
     printf 'checkinterval 5\ngroup Local\n127.0.0.1 loopback\n%s silent\n127.0.0.2 second\n%s silent2\n%s silent3\n%s silent4
@@ -25,7 +28,7 @@ start_board() {
     WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) || fail "no window or no icon: $(tail -3 "$WORK/program.log")"
 }
 checking() { # the status line (113 x 17 pixels at 8,164) reads "Перепроверяем..."
-    import -window "$WIN" "$WORK/status.png" 2>/dev/null && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
+    snapshot "$WIN" "$WORK/status.png" && [ "$(count_colour "$WORK/status.png" '#000000' 113x17+8+164)" -gt 5 ]
 }
 next_cycle() { wait_until 15 eval '! checking' && wait_until 15 checking || fail "no check cycle began"; }
 boxes() { xdotool search --onlyvisible --name '^Orvane2$' | of_program | wc -l; }
@@ -51,7 +54,7 @@ clicks_during_check() {
 box_holds_up_nothing() { # the silent hosts answer, then fall silent again
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
     wait_until 25 labels_are $G $G $G $G $G $G $R || fail "with the message open, no host turned green: $COUNTS"
-    wait_until 5 eval '! checking' && [ "$(boxes)" = 1 ] || fail "no end of the check, or $(boxes) DNS messages"
+    wait_until 10 eval '! checking' && [ "$(boxes)" = 1 ] || fail "no end of the check, or $(boxes) DNS messages"
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
 }
 exit_during_check() {
@@ -66,13 +69,7 @@ switch_config() {
     # A hard link keeps the restart script after the program it starts has deleted it.
     python3 -c 'import os, time
 while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): time.sleep(0.002)' & PIDS+=($!)
-    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
-        fail "a right click on the icon opened no menu"
-    DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
-    import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
-    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
-    xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
-    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+    choose_config "$@"
     [ "$(exit_code "$PID")" = 0 ] || fail "exit code $(exited "$PID") after the switch, expected 0"
     WIN=$(find_window "Монитор узлов" 20) && wait_until 5 eval '[ "$(window_size "$WIN")" = "250x$((${SIZE#*x} - 20))" ]' ||
         fail "the program did not come back on two boxes: ${WIN:+$(window_size "$WIN")}, first $SIZE"
@@ -80,4 +77,13 @@ while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): t
     printf '@echo off\r\nOrvane2.exe %s\r\n' "$TYPED" | cmp -s - kept.bat || fail "restart.bat: $(od -c kept.bat)"
     ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
     import -window "$WIN" "$ARTIFACTS/after_switch.png"
+}
+choose_config() {
+    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
+        fail "a right click on the icon opened no menu"
+    DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
+    import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
+    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the file dialog has no keyboard focus"
+    xdotool type --delay 10 "$TYPED" && xdotool key Return # a list of completions may take this one: then once more
+    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
 }

@@ -8,11 +8,11 @@ source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/desktop.sh"
 make_silent_host && start_bus && start_sway
 cd "$WORK" && printf 'checkinterval 5\ngroup Local\n127.0.0.1 loopback\n%s silent\n127.0.0.2 second\n' "$SILENT" >board.cfg
-WIN="" # the harness takes its screenshots of WIN with import: here grim takes the window's
-import() { local s p; read -r _ _ s p <<<"$(window)" && grim -g "$p $s" "${@: -1}"; }
+WIN="" # labels_are's: here a picture of the window is its part of the screen, taken by grim
+snapshot() { local s p; read -r _ _ s p <<<"$(window)" && grim -g "$p $s" "$2"; }
 shows() { # SIZE (a regular expression) [NAME]: the program's native window, of that size, drawn with text
     local re="^xdg_shell orvane2 $1 " shot=$ARTIFACTS/wayland_${2:-window}.png
-    wait_until 10 eval '[[ $(window) =~ $re ]] && import "$shot" && [ "$(count_colour "$shot" "#000000" 600x600+0+0)" -gt 0 ]' ||
+    wait_until 10 eval '[[ $(window) =~ $re ]] && snapshot "" "$shot" && [ "$(count_colour "$shot" "#000000" 600x600+0+0)" -gt 0 ]' ||
         fail "the window is \"$(window)\", expected \"${re:1}\" with text; $(tail -3 "$WORK/program.log")"
 }
 start_program board.cfg && shows '250x(17[89]|1[89][0-9]|20[0-3])' menu_bar && stop_program # a bar of 15 to 40 pixels
