@@ -16,15 +16,14 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
 
+#include "batch_board.h"
 #include "probe/echo_privilege.h"
 #include "probe/linux_probe_platform.h"
 #include "probe/ping_ipv4.h"
@@ -32,6 +31,8 @@
 
 namespace orvane2 {
 namespace {
+
+using testing::Batch;
 
 TEST(StatusMapping, GivesTheWindowsNumbers)
 {
@@ -210,30 +211,6 @@ TEST_P(InNamespace, NearMissesNeitherAnswerNorMoveTheDeadline)
     EXPECT_THAT(TimedPing(kHost), FieldsAre(true, 9, 0, AllOf(Ge(300), Lt(1000)), _, Gt(1000)));
 }
 
-// Runs one batch over names with a timeout of timeoutMs: what it found for each host in
-// order ('A' answered, 'N' no answer, 'R' not resolved, '2' reported twice, '?' not
-// reported within 10 s), and the echo requests that reached the hosts' namespaces.
-std::pair<std::string, long> Batch(PingIPv4& probe, const std::vector<std::string>& names,
-                                   const std::function<long()>& echoes, std::int32_t timeoutMs = 1000)
-{
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::string found(names.size(), '?');
-    std::size_t reported = 0;
-    const long before = echoes();
-    probe.StartBatch(names, timeoutMs, [&](const HostReport& report) {
-        const std::lock_guard lock(mutex);
-        const char seen = report.resolveResult != 0 ? 'R' : report.outcome == PingOutcome::Answered ? 'A' : 'N';
-        found.at(report.host) = found.at(report.host) == '?' ? seen : '2';
-        ++reported;
-        changed.notify_all();
-    });
-    std::unique_lock lock(mutex);
-    // A sequential check of 102 silent hosts would take 102 s.
-    changed.wait_for(lock, std::chrono::seconds(10), [&] { return reported >= names.size(); });
-    return {found, echoes() - before};
-}
-
 TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
 {
     ASSERT_EQ(Peer("reply"), "ready\n");
@@ -268,13 +245,7 @@ TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
 // then 255 that all answer, none dropped, and one of them falling silent.
 TEST_P(InNamespace, ABatchChecksEveryHostOnce)
 {
-    std::vector<std::string> names;
-    std::string expected;
-    for (int i = 0, silent = 128, answering = 1; i < 255; ++i) {
-        const bool quiet = i % 5 < 2;
-        names.push_back(quiet ? "192.0.2." + std::to_string(silent++) : "203.0.113." + std::to_string(answering++));
-        expected += quiet ? 'N' : 'A';
-    }
+    auto [names, expected] = testing::MixedBoard();
     PingIPv4 probe = ProgramProbe();
     const auto both = [this] { return Echoes("s") + Echoes("a"); };
     EXPECT_EQ(Batch(probe, names, both), std::pair(expected, 255L));

@@ -7,15 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../../probe/batch_board.h"
 #include "probe/ping_ipv4.h"
 
 namespace orvane2 {
@@ -70,32 +68,6 @@ long EchoesSent()
     return -1;
 }
 
-// One batch over names: for each host in order 'A' answered, 'N' not, '2' reported twice,
-// '?' not reported within 10 s (a check of 102 silent hosts one after another takes
-// 102 s), and the echo requests sent for it.
-std::pair<std::string, long> Batch(PingIPv4& probe, const std::vector<std::string>& names)
-{
-    struct Found {  // shared with a batch that may outlive the wait
-        std::mutex mutex;
-        std::condition_variable changed;
-        std::string hosts;
-        std::size_t reported = 0;
-    };
-    const auto found = std::make_shared<Found>();
-    found->hosts.assign(names.size(), '?');
-    const long before = EchoesSent();
-    probe.StartBatch(names, 1000, [found](const HostReport& report) {
-        const std::lock_guard lock(found->mutex);
-        char& host = found->hosts.at(report.host);
-        host = host != '?' ? '2' : report.outcome == PingOutcome::Answered ? 'A' : 'N';
-        ++found->reported;
-        found->changed.notify_all();
-    });
-    std::unique_lock lock(found->mutex);
-    found->changed.wait_for(lock, std::chrono::seconds(10), [&] { return found->reported >= names.size(); });
-    return {found->hosts, EchoesSent() - before};
-}
-
 // A board of 255 hosts, two in five silent, all checked at once with one request each (the
 // last a name, which joins the batch once looked up); then 255 that all answer, none
 // dropped, until one of them falls silent.
@@ -104,20 +76,14 @@ TEST(WindowsProbeNetwork, ABatchChecksEveryHostOnce)
     const char* network = std::getenv("ORVANE2_TEST_NETWORK");
     if (network == nullptr)
         GTEST_SKIP() << "ORVANE2_TEST_NETWORK unset";
-    std::vector<std::string> names;
-    std::string expected;
-    for (int i = 0, silent = 128, answering = 1; i < 255; ++i) {
-        const bool quiet = i % 5 < 2;
-        names.push_back(quiet ? "192.0.2." + std::to_string(silent++) : "203.0.113." + std::to_string(answering++));
-        expected += quiet ? 'N' : 'A';
-    }
+    auto [names, expected] = testing::MixedBoard();
     names.back() = "localhost";
     PingIPv4 probe;
-    EXPECT_EQ(Batch(probe, names), std::pair(expected, 255L));
+    EXPECT_EQ(testing::Batch(probe, names, EchoesSent), std::pair(expected, 255L));
     for (int i = 0; i < 255; ++i)
         names[i] = "203.0.113." + std::to_string(i);
     for (int cycle = 0; cycle < 2; ++cycle)
-        EXPECT_EQ(Batch(probe, names), std::pair(std::string(255, 'A'), 255L));
+        EXPECT_EQ(testing::Batch(probe, names, EchoesSent), std::pair(std::string(255, 'A'), 255L));
     // Replies from 203.0.113.7 go nowhere. Wine starts the host's own programs too, but
     // does not wait for them: the command leaves a file when done.
     const std::string done = "/tmp/" + std::string(network) + "-silenced";
@@ -132,7 +98,7 @@ TEST(WindowsProbeNetwork, ABatchChecksEveryHostOnce)
     for (int i = 0; i < 1000 && !std::ifstream("Z:" + done); ++i)
         Sleep(10);
     ASSERT_TRUE(DeleteFileA(("Z:" + done).c_str()));
-    EXPECT_EQ(Batch(probe, names).first, std::string(7, 'A') + 'N' + std::string(247, 'A'));
+    EXPECT_EQ(testing::Batch(probe, names, EchoesSent).first, std::string(7, 'A') + 'N' + std::string(247, 'A'));
 }
 
 }  // namespace
