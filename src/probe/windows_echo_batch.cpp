@@ -65,14 +65,12 @@ struct Requests {
     }
 };
 
-// What the service wrote for a completed request. Only a reply from the destination
-// itself is an answer; an ICMP error about the request comes back as a record with the
-// error's status, which is no answer either.
-EchoResult ResultOf(Request& request)
+// What the service wrote for a completed request that it counted replies for (0: none,
+// and error says why). Only a reply from the destination itself is an answer; an ICMP
+// error about the request comes back as a record with the error's status, which is no
+// answer either.
+EchoResult ResultOf(const Request& request, DWORD replies, std::int32_t error)
 {
-    SetLastError(0);
-    const DWORD replies = IcmpParseReplies(request.reply, sizeof request.reply);
-    const auto error = static_cast<std::int32_t>(GetLastError());
     if (replies == 0)
         return {error != 0 ? error : wincodes::kIpGeneralFailure, 0};
     ICMP_ECHO_REPLY first{};
@@ -93,7 +91,9 @@ void NTAPI Completed(void* context, IO_STATUS_BLOCK* /*status*/, ULONG /*reserve
         return;
     request.withService = false;
     --request.owner->withService;
-    request.owner->Report(request, ResultOf(request));
+    SetLastError(0);
+    const DWORD replies = IcmpParseReplies(request.reply, sizeof request.reply);
+    request.owner->Report(request, ResultOf(request, replies, static_cast<std::int32_t>(GetLastError())));
 }
 
 struct EchoCloser {
@@ -169,8 +169,7 @@ void WindowsEchoBatch::Send(std::size_t number, std::uint32_t destination, std::
         return;
     }
     // Done at once: the send failed, or the service already had the answer.
-    requests_->Report(
-        request, replies != 0 ? ResultOf(request) : EchoResult{error != 0 ? error : wincodes::kIpGeneralFailure, 0});
+    requests_->Report(request, ResultOf(request, replies, error));
 }
 
 Clock::time_point WindowsEchoBatch::ReportOverdue(Clock::time_point now)
