@@ -231,8 +231,9 @@ TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
     PingIPv4 batches = ProgramProbe();
     const auto uncounted = [] { return 0L; };
     const auto fds = descriptors(), tasks = threads();
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, uncounted, 20).first, "AAN");
+    // Answers within half a second even on a busy machine; the silent host costs as much.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, uncounted, 500).first, "AAN");
     // The last batch's thread closes its socket and ends just after its last report.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::make_pair(descriptors(), threads()) != std::make_pair(fds, tasks) &&
