@@ -32,7 +32,7 @@ if [[ ${ORVANE2_NO_SANITIZERS:-0} != 1 ]]; then
     ctest --test-dir build-asan --output-on-failure --timeout 600 -E '^gui\.soak$' "$@"
 )
 
-# The tests that run probes on a worker thread beside the window's thread, built with
+# The tests that run the probe's threads beside the window's thread, built with
 # ThreadSanitizer into build-tsan/: a data race between the two fails them. A race shows
 # only when the two threads meet in its order, so each test runs ten times.
 (

@@ -5,15 +5,24 @@
 //                                           median, 99th percentile and maximum
 //   windows_probe_bench silent ADDRESS [N]  N (10) Pings of a host that never answers:
 //                                           how far past the 1000 ms timeout each returns
+//   windows_probe_bench cycle FILE [N]      the window's check cycle over the hosts listed
+//                                           in FILE, one a line, 1 + N (3) times (the first
+//                                           also loads the network libraries): wall and CPU
+//                                           time of each, labels coloured green and red
+#include <windows.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "core/check_cycle.h"
 #include "probe/ping_ipv4.h"
+#include "win32/win32_form_services.h"
 
 namespace {
 
@@ -66,6 +75,57 @@ int Silent(const std::string& address, int count)
     return unexpected == 0 ? 0 : 1;
 }
 
+class CycleSurface final : public orvane2::BoardSurface {
+public:
+    void StatusCaptionChanged() override {}
+    void HostChecked(int /*index*/) override {}
+    void CycleFinished() override { finished = true; }
+    bool finished = false;
+};
+
+// CPU time of this process so far, user and kernel, in milliseconds.
+double CpuMs()
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime;
+    };
+    return (ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// The core's cycle with the Windows services and probe, as the window runs it: a timer
+// tick, then the window's messages until the last host is known.
+int Cycle(const std::string& file, int count)
+{
+    orvane2::FormState state;
+    std::ifstream list(file);
+    for (std::string host; std::getline(list, host) && state.TotalHosts < orvane2::kMaxHosts;) {
+        state.HostNames[static_cast<std::size_t>(++state.TotalHosts)] = host;
+        state.board.NewLabel();
+    }
+    state.Pinger = std::make_unique<orvane2::PingIPv4>();
+    orvane2::win32::Win32FormServices services;
+    CycleSurface surface;
+    orvane2::CheckCycle cycle(state, services, surface);
+    std::printf("Check cycle over the %d hosts of %s\n", state.TotalHosts, file.c_str());
+    for (int i = 0; i <= count; ++i) {
+        surface.finished = false;
+        const auto start = Clock::now();
+        const double cpu = CpuMs();
+        cycle.Timer1_Timer();
+        MSG message;
+        while (!surface.finished && GetMessageW(&message, nullptr, 0, 0) > 0)
+            services.PumpOne(message);
+        const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const auto green = std::count_if(state.board.Label1.begin(), state.board.Label1.end(),
+                                         [](const auto& label) { return label.foreColor == orvane2::kAliveColor; });
+        std::printf("  cycle %d: wall %.0f ms, CPU %.0f ms, %d green, %d red\n", i + 1, wall, CpuMs() - cpu,
+                    static_cast<int>(green), state.TotalHosts - static_cast<int>(green));
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -77,6 +137,9 @@ int main(int argc, char** argv)
     if (mode == "silent" && (argc == 3 || argc == 4)) {
         return Silent(argv[2], argc == 4 ? std::max(1, std::atoi(argv[3])) : 10);
     }
-    std::fprintf(stderr, "usage: windows_probe_bench loopback [N] | windows_probe_bench silent ADDRESS [N]\n");
+    if (mode == "cycle" && (argc == 3 || argc == 4)) {
+        return Cycle(argv[2], argc == 4 ? std::max(0, std::atoi(argv[3])) : 3);
+    }
+    std::fprintf(stderr, "usage: windows_probe_bench loopback [N] | silent ADDRESS [N] | cycle FILE [N]\n");
     return 2;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/check_cycle.h"
 
+#include <vector>
+
 namespace orvane2 {
 
 std::string RecheckingStatus()
@@ -31,12 +33,13 @@ void CheckCycle::Timer1_Timer()
     if (running_)
         return;
     running_ = true;
-    struct Finished {
-        bool& flag;
-        ~Finished() { flag = false; }
-    } finished{running_};
-    services_.DoEvents();
-    CheckAll();
+    try {
+        services_.DoEvents();
+        CheckAll();
+    } catch (...) {
+        running_ = false;
+        throw;
+    }
 }
 
 void CheckCycle::CheckAll()
@@ -44,49 +47,50 @@ void CheckCycle::CheckAll()
     SetStatus(RecheckingStatus());
     services_.DoEvents();
     const int16_t total = state_.TotalHosts;
-    for (int16_t i = 1; i <= total; ++i) {
-        state_.HostCount = i;
-        state_.CurrentHost = state_.HostNames[i];
-        CheckHost(i);
-        const bool resolved = state_.HostChecks[i].state != HostState::Unresolved;
-        state_.board.Label1[i].foreColor = resolved && state_.HostAlive ? kAliveColor : kDeadColor;
-        surface_.HostChecked(i);
-    }
-    SetStatus(std::string());
-    surface_.CycleFinished();
-}
-
-void CheckCycle::CheckHost(int index)
-{
-    HostProbe& probe = *state_.Pinger;
-    const std::string name = state_.CurrentHost;
-    std::string ip = state_.ResolvedIP;
-    int32_t result = 0;
-    bool alive = false;
-    // Only the probe leaves the window's thread, and the window's state is left alone
-    // until it is back: meanwhile a click, the menu or a tick may run.
-    services_.AwaitOffThread([&] {
-        result = probe.Resolve(name, ip);
-        if (result == 0)
-            alive = probe.Ping(ip, kPingTimeoutMs, std::string());
-    });
-    HostCheck& check = state_.HostChecks[index];
-    if (result != 0) {
-        RecordCheck(check, HostState::Unresolved, {}, 0, services_.Now());
-        // Said once per cycle, without holding up the cycle: the hosts after it are checked.
-        services_.ShowNotice(DnsMessage(state_.HostNames[index]));
+    if (total <= 0) {
+        SetStatus(std::string());
+        running_ = false;
+        surface_.CycleFinished();
         return;
     }
-    state_.ResolvedIP = ip;
-    state_.CurrentHost = state_.ResolvedIP;
-    state_.HostAlive = alive;
-    const PingOutcome outcome = probe.LastOutcome();
-    const HostState found = alive                                  ? HostState::Answered
-                            : outcome == PingOutcome::NotPermitted ? HostState::NotPermitted
-                                                                   : HostState::NoAnswer;
-    RecordCheck(check, found, ip, probe.RoundTripTime, services_.Now());
-    if (found == HostState::NotPermitted)
-        ReportIcmpRefused();
+    unknown_ = total;
+    std::vector<std::string> names(state_.HostNames.begin() + 1, state_.HostNames.begin() + 1 + total);
+    state_.Pinger->StartBatch(std::move(names), kPingTimeoutMs,
+                              [cycle = std::weak_ptr(self_), &services = services_](const HostReport& report) {
+                                  services.PostToWindow([cycle, report] {
+                                      if (const auto alive = cycle.lock())
+                                          (*alive)->CheckHost(report);
+                                  });
+                              });
+}
+
+void CheckCycle::CheckHost(const HostReport& report)
+{
+    const int index = static_cast<int>(report.host) + 1;
+    if (!running_ || index < 1 || index > state_.TotalHosts)
+        return;
+    HostCheck& check = state_.HostChecks[index];
+    HostLabel& label = state_.board.Label1[index];
+    if (report.resolveResult != 0) {
+        RecordCheck(check, HostState::Unresolved, {}, 0, services_.Now());
+        label.foreColor = kDeadColor;
+        // Said once per cycle, in a box that holds up nothing.
+        services_.ShowNotice(DnsMessage(state_.HostNames[index]));
+    } else {
+        const HostState found = report.outcome == PingOutcome::Answered       ? HostState::Answered
+                                : report.outcome == PingOutcome::NotPermitted ? HostState::NotPermitted
+                                                                              : HostState::NoAnswer;
+        RecordCheck(check, found, report.address, report.roundTripMs, services_.Now());
+        label.foreColor = found == HostState::Answered ? kAliveColor : kDeadColor;
+        if (found == HostState::NotPermitted)
+            ReportIcmpRefused();
+    }
+    surface_.HostChecked(index);
+    if (--unknown_ == 0) {
+        SetStatus(std::string());
+        running_ = false;
+        surface_.CycleFinished();
+    }
 }
 
 void CheckCycle::ReportIcmpRefused()

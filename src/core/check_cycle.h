@@ -5,6 +5,7 @@
 #include "core/form_state.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orvane2 {
@@ -29,24 +30,26 @@ public:
     virtual void CycleFinished() {}
 };
 
-// The periodic check: every host in file order is resolved and sent one echo, and its
-// label coloured dark green (answered) or red (not, or its name did not resolve). Each
-// lookup and echo waits off the window's thread, so the window keeps answering while
-// it does; a failed lookup is reported in a box that does not hold up the cycle.
+// The periodic check: every host is resolved and sent one echo, all at once, and each
+// label coloured dark green (answered) or red (not, or its name did not resolve) the
+// moment its outcome is known. The probe works on threads of its own; each outcome
+// comes back to the window's thread as an event of its own and is applied there, so the
+// window keeps answering while a cycle runs, and a box left open holds up nothing.
 class CheckCycle {
 public:
     CheckCycle(FormState& state, FormServices& services, BoardSurface& surface);
 
     // One tick of the check timer: lets pending window events run, then checks all
-    // hosts. A tick that falls due while a cycle is running (while it waits for a probe,
-    // or inside its event pump) does nothing.
+    // hosts. A tick that falls due while a cycle is running (until the last host of the
+    // cycle is known) does nothing.
     void Timer1_Timer();
     bool Running() const { return running_; }
 
 private:
     void CheckAll();
-    // Probes CurrentHost and records what it found for host index.
-    void CheckHost(int index);
+    // Applies what the check of one host found: its record, its label, and what must be
+    // said about it; the last host of the cycle ends it.
+    void CheckHost(const HostReport& report);
     void SetStatus(const std::string& caption);
     // Says once per run why every host is red when the system lets the program send
     // no ICMP at all.
@@ -56,7 +59,11 @@ private:
     FormServices& services_;
     BoardSurface& surface_;
     bool running_ = false;
+    int unknown_ = 0;  // hosts of the running cycle whose outcome has not come yet
     bool icmpRefusalReported_ = false;
+    // Outcomes still queued for the window's thread when the cycle is gone are dropped:
+    // they hold only a weak reference to this.
+    std::shared_ptr<CheckCycle*> self_ = std::make_shared<CheckCycle*>(this);
 };
 
 }  // namespace orvane2

@@ -25,10 +25,11 @@ enum class FileLookup {
     Unreachable,  // the system would not look: a folder on the way may not be entered
 };
 
-// Services the program takes from the desktop: message boxes, the event pump, files,
-// launching and ending the process. All text is UTF-8, paths included. Start-up, the
-// reader and the check cycle reach the outside world only through here, so that they
-// run in tests against a recording fake, without a display or modal boxes.
+// Services the program takes from the desktop: message boxes, the event pump and the
+// queue of the window's thread, files, launching and ending the process. All text is
+// UTF-8, paths included. Every call but PostToWindow comes from the window's thread.
+// Start-up, the reader and the check cycle reach the outside world only through here,
+// so that they run in tests against a recording fake, without a display or modal boxes.
 class FormServices {
 public:
     virtual ~FormServices() = default;
@@ -40,12 +41,16 @@ public:
     virtual void ShowNotice(const std::string& prompt) = 0;
     // Handles all pending window events once, then returns.
     virtual void DoEvents() = 0;
-    // Runs work on a thread of its own and keeps handling the window's events (painting,
-    // clicks, the menu, timer ticks, the close box) until work has returned, then raises
-    // again whatever work threw. A step that may block for long (a name lookup, an echo)
-    // goes through here, so that the window never stops answering; work touches nothing
-    // of the window's.
-    virtual void AwaitOffThread(const std::function<void()>& work) = 0;
+    // Has task run on the window's thread, as an event of its own queued behind the
+    // events already waiting: the way results found on other threads reach the window.
+    // Any thread may call it, at any time while the services exist, and it returns at
+    // once without waiting for the task. Tasks run one at a time, each exactly once, in
+    // the order they were posted (from one thread; from several, in the order the calls
+    // took effect), whenever the window's thread handles events: in its main loop, in
+    // DoEvents, and inside any loop of a modal box, menu or dialog that is open, so
+    // that an open box holds none of them up. A task may itself post. Tasks still
+    // queued when the services are destroyed are dropped without running.
+    virtual void PostToWindow(std::function<void()> task) = 0;
     // Whether an ordinary file of that name exists. A path that cannot be looked at is
     // Unreachable, not Missing: the file may well be there.
     virtual FileLookup LookUpFile(const std::string& path) = 0;

@@ -24,13 +24,10 @@ struct FormState {
     std::string ConfigLine;
     std::vector<std::string> LineWords;
     int16_t GroupCount = 0;
-    int16_t HostCount = 0;
+    int16_t HostCount = 0;  // hosts read so far
     int16_t TotalHosts = 0;
     std::array<std::string, kMaxHosts + 1> HostNames;  // index 0 unused
     bool NewGroupPending = false;
-    std::string ResolvedIP;
-    std::string CurrentHost;
-    bool HostAlive = false;
     std::array<HostCheck, kMaxHosts + 1> HostChecks;  // what each host's last check found; index 0 unused
 
     Board board;

@@ -39,7 +39,6 @@ void Form_Load(FormState& state, FormServices& services, const std::string& argu
     state.TotalHosts = state.HostCount;
     if (hooks.createProbe)
         state.Pinger = hooks.createProbe();
-    state.HostAlive = false;
     SizeWindow(state);
     if (hooks.placeBoard)
         hooks.placeBoard();

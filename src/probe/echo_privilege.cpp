@@ -63,8 +63,19 @@ int OpenRawIcmpSocket()
         filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
                         (1u << icmp::kParameterProblem));
         setsockopt(fd.get(), SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+        SetReceiveBuffer(fd.get());
     }
     return fd.release();
+}
+
+void SetReceiveBuffer(int fd)
+{
+    // An answer takes 832 bytes of the buffer (measured on a veth), so the usual default
+    // of 208 KiB holds 256 and no more. The kernel doubles what is asked for its own
+    // bookkeeping, after capping it at net.core.rmem_max (208 KiB unless raised): at
+    // least 512 answers.
+    const int bytes = 512 * 1024;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
 EchoPrivilege::EchoPrivilege()

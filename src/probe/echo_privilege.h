@@ -5,9 +5,14 @@
 
 namespace orvane2 {
 
-// Opens a raw ICMP socket, filtered to the types that can answer an echo request.
-// Needs CAP_NET_RAW in the effective set; -1 with errno set otherwise.
+// Opens a raw ICMP socket, filtered to the types that can answer an echo request, with
+// room for the answers of a whole board (SetReceiveBuffer). Needs CAP_NET_RAW in the
+// effective set; -1 with errno set otherwise.
 int OpenRawIcmpSocket();
+
+// Gives an ICMP socket a receive buffer that holds the answers of 255 hosts arriving at
+// once, as far as net.core.rmem_max allows.
+void SetReceiveBuffer(int fd);
 
 // The program's one use of a capability, made before anything else runs. Where the
 // kernel refuses this process a ping socket and CAP_NET_RAW is in its permitted set

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace orvane2 {
 
@@ -11,17 +14,43 @@ namespace orvane2 {
 // system refuses this program ICMP altogether, so that no host can answer.
 enum class PingOutcome { Answered, NoAnswer, NotPermitted };
 
+// What one host's check in a batch found: its name resolved as Resolve would resolve
+// it, then, when that succeeded, one echo request with no payload.
+struct HostReport {
+    std::size_t host = 0;                         // the host's place in the batch's list, from 0
+    std::int32_t resolveResult = 0;               // as Resolve returns it: 0, or a failed lookup
+    std::string address;                          // the dotted address pinged; empty unless resolved
+    PingOutcome outcome = PingOutcome::NoAnswer;  // of the echo; NoAnswer unless resolved
+    std::int32_t roundTripMs = 0;                 // of the answer; 0 unless answered
+};
+
 // What the check cycle needs from a host probe: resolve a configured name to a
-// dotted IPv4 address, then send that address one ICMP echo. The three public
-// fields report how the last failing Ping went (see PingIPv4).
+// dotted IPv4 address, then send that address one ICMP echo; or both for every host of
+// a cycle at once. The three public fields report how the last failing Ping went (see
+// PingIPv4); batches leave them alone.
 class HostProbe {
 public:
+    using ReportSink = std::function<void(const HostReport&)>;
+
+    // Stops a running batch: hosts not yet reported are never reported, and report is
+    // not called once the destructor has returned (it may wait for a name lookup in
+    // progress to end).
     virtual ~HostProbe() = default;
 
     // 0 on success with IP written; any other value is a failed lookup.
     virtual int32_t Resolve(const std::string& NameOrIP, std::string& IP) = 0;
     // True when the address answered one echo request within TimeoutMS.
     virtual bool Ping(const std::string& IP, int32_t TimeoutMS, const std::string& Data) = 0;
+
+    // Checks every host of names at once and returns without waiting. Dotted addresses
+    // are pinged at once, in the order of names; names are looked up concurrently, each
+    // lookup with the system's own timeout, and pinged as soon as they resolve. Each echo
+    // request waits for its answer until TimeoutMS after it was sent. report is called
+    // exactly once per host, the moment its outcome is known, in whatever order the
+    // outcomes come: from a thread of the probe's own (never the caller's), one call at a
+    // time. The batch is over once every host has been reported. A batch started while
+    // the last one is still running waits until that one is over.
+    virtual void StartBatch(std::vector<std::string> names, int32_t TimeoutMS, ReportSink report) = 0;
 
     // What the last Ping found; NoAnswer before the first.
     PingOutcome LastOutcome() const { return lastOutcome_; }

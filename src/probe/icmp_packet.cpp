@@ -138,4 +138,28 @@ Classification ClassifyIpPacket(std::span<const std::byte> packet, const EchoReq
     return ClassifyIcmpMessage(packet.subspan(headerLength), ReadAddress(packet, kIpSourceOffset), key);
 }
 
+std::optional<std::uint16_t> SequenceOfIcmpMessage(std::span<const std::byte> message)
+{
+    if (message.size() < kHeaderSize)
+        return std::nullopt;
+    const std::uint8_t type = ReadByte(message, 0);
+    if (type == kEchoReply || type == kEchoRequest)
+        return ReadBigEndian16(message, kSequenceOffset);
+    if (!IsFailureReport(type))
+        return std::nullopt;
+    const auto quoted = message.subspan(kHeaderSize);
+    const std::size_t quotedHeaderLength = IcmpOverIpHeaderLength(quoted);
+    if (quotedHeaderLength == 0 || ReadByte(quoted, quotedHeaderLength) != kEchoRequest)
+        return std::nullopt;
+    return ReadBigEndian16(quoted, quotedHeaderLength + kSequenceOffset);
+}
+
+std::optional<std::uint16_t> SequenceOfIpPacket(std::span<const std::byte> packet)
+{
+    const std::size_t headerLength = IcmpOverIpHeaderLength(packet);
+    if (headerLength == 0)
+        return std::nullopt;
+    return SequenceOfIcmpMessage(packet.subspan(headerLength));
+}
+
 }  // namespace orvane2::icmp

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -63,5 +64,11 @@ Classification ClassifyIcmpMessage(std::span<const std::byte> message, std::uint
 
 // A whole IPv4 packet (as a raw socket delivers it).
 Classification ClassifyIpPacket(std::span<const std::byte> packet, const EchoRequestKey& key);
+
+// The sequence number of the echo request that a message could be about: that of an
+// echo reply or request, or that of the echo request quoted by a failure report;
+// nothing for anything else. It only says which request to check the message against.
+std::optional<std::uint16_t> SequenceOfIcmpMessage(std::span<const std::byte> message);
+std::optional<std::uint16_t> SequenceOfIpPacket(std::span<const std::byte> packet);
 
 }  // namespace orvane2::icmp

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "probe/echo_exchange.h"
 #include "probe/echo_privilege.h"
 #include "probe/echo_reply.h"
+#include "probe/linux_echo_batch.h"
 #include "probe/status_mapping.h"
 #include "probe/unique_fd.h"
 #include "probe/windows_codes.h"
@@ -132,27 +134,54 @@ EchoHandle LinuxProbePlatform::OpenEcho()
         lastError_ = copy ? 0 : errno;
         return copy ? copy.release() : kInvalidEchoHandle;
     }
+    UniqueFd fd = OpenEchoSocket();
+    lastError_ = fd ? 0 : errno;
+    return fd ? fd.release() : kInvalidEchoHandle;
+}
+
+UniqueFd LinuxProbePlatform::OpenEchoSocket()
+{
     UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
     if (fd) {
         // Without IP_RECVERR the kernel drops ICMP errors about our requests.
         const int on = 1;
-        if (setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0) {
+        if (setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0)
+            return UniqueFd();
+        return fd;
+    }
+    if (!PingSocketRefused(errno))
+        return UniqueFd();
+    return UniqueFd(OpenRawIcmpSocket());
+}
+
+std::unique_ptr<EchoBatch> LinuxProbePlatform::OpenEchoBatch()
+{
+    UniqueFd own;
+    if (sharedRawSocket_ < 0) {
+        own = OpenEchoSocket();
+        if (!own) {
             lastError_ = errno;
-            return kInvalidEchoHandle;
+            return nullptr;
         }
-    } else {
-        if (!PingSocketRefused(errno)) {
-            lastError_ = errno;
-            return kInvalidEchoHandle;
-        }
-        fd.reset(OpenRawIcmpSocket());
-        if (!fd) {
-            lastError_ = errno;
-            return kInvalidEchoHandle;
-        }
+        // The answers of a whole board may arrive at once.
+        SetReceiveBuffer(own.get());
+    }
+    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wake) {
+        lastError_ = errno;
+        return nullptr;
+    }
+    const int fd = own ? own.get() : sharedRawSocket_;
+    int type = 0;
+    socklen_t length = sizeof type;
+    if (getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0) {
+        lastError_ = errno;
+        return nullptr;
     }
     lastError_ = 0;
-    return fd.release();
+    return std::make_unique<LinuxEchoBatch>(std::move(own), sharedRawSocket_,
+                                            type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw,
+                                            std::move(wake));
 }
 
 bool LinuxProbePlatform::RefusesIcmp(std::int32_t openError) const
@@ -212,6 +241,11 @@ bool LinuxProbePlatform::CloseEcho(EchoHandle handle)
     }
     lastError_ = 0;
     return true;
+}
+
+std::unique_ptr<ProbePlatform> LinuxProbePlatform::ForAnotherThread() const
+{
+    return std::make_unique<LinuxProbePlatform>(sharedRawSocket_);
 }
 
 }  // namespace orvane2

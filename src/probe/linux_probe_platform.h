@@ -2,13 +2,15 @@
 #pragma once
 
 #include "probe/probe_platform.h"
+#include "probe/unique_fd.h"
 
 namespace orvane2 {
 
 // The probe's platform on Linux: inet_addr and getaddrinfo for addresses and names,
-// and ICMP echo through a raw socket shared by the probes one at a time, when it is
-// given one, else through a ping socket where net.ipv4.ping_group_range admits the
-// user, else through a raw socket of its own (root or CAP_NET_RAW). Error codes are
+// and ICMP echo through a raw socket shared by the probes and batches one at a time,
+// when it is given one, else through a ping socket where net.ipv4.ping_group_range
+// admits the user, else through a raw socket of its own (root or CAP_NET_RAW). A batch
+// reads the shared socket itself; a Ping reads a duplicate of it. Error codes are
 // the Windows numbers of windows_codes.h, except the errno values that OpenEcho and
 // CloseEcho report.
 class LinuxProbePlatform final : public ProbePlatform {
@@ -41,7 +43,14 @@ public:
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;
 
+    std::unique_ptr<EchoBatch> OpenEchoBatch() override;
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
+
 private:
+    // A ping socket where the system allows this user one, else a raw socket; empty,
+    // with errno set, when neither may be had.
+    static UniqueFd OpenEchoSocket();
+
     int sharedRawSocket_ = -1;
     std::int32_t lastError_ = 0;
     int startedSockets_ = 0;  // start-ups not yet cleaned up

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "probe/echo_reply.h"
+#include "probe/host_batch.h"
 #include "probe/windows_codes.h"
 #ifdef _WIN32
 #include "probe/windows_probe_platform.h"
@@ -84,6 +85,8 @@ PingIPv4::PingIPv4(std::unique_ptr<ProbePlatform> platform) : platform_(std::mov
         throw std::invalid_argument("PingIPv4 needs a platform");
     }
 }
+
+PingIPv4::~PingIPv4() = default;
 
 bool PingIPv4::Ping(const std::string& IP)
 {
@@ -164,33 +167,43 @@ bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::st
 
 std::int32_t PingIPv4::Resolve(const std::string& NameOrIP, std::string& IP)
 {
+    return ResolveOn(*platform_, NameOrIP, IP);
+}
+
+bool RequiresLookup(ProbePlatform& platform, const std::string& NameOrIP)
+{
+    return platform.ParseAddress(TrimSpaces(NameOrIP)) == kNotAnAddress;
+}
+
+std::int32_t ResolveOn(ProbePlatform& platform, const std::string& NameOrIP, std::string& IP)
+{
     std::int32_t result = 0;
     const std::string name = TrimSpaces(NameOrIP);
 
     // Text that parses as an address is used as written, without a lookup.
-    if (platform_->ParseAddress(name) != kNotAnAddress) {
+    if (platform.ParseAddress(name) != kNotAnAddress) {
         IP = name;
         return 0;
     }
 
-    const std::int32_t started = platform_->StartSockets(kSocketsVersion);
+    const std::int32_t started = platform.StartSockets(kSocketsVersion);
     if (started != 0) {
         return started;
     }
 
-    const std::optional<HostEntry> entry = platform_->LookupHost(name);
-    const std::int32_t lookupError = platform_->LastError();
+    const std::optional<HostEntry> entry = platform.LookupHost(name);
+    const std::int32_t lookupError = platform.LastError();
     if (!entry) {
         result = NonZero(lookupError, wincodes::kWsaHostNotFound);
     } else if (entry->addresses.empty()) {
         // The name exists but has no IPv4 address to offer.
         result = wincodes::kWsaNoData;
     } else {
-        const std::optional<std::string> dotted = platform_->FormatAddress(entry->addresses.front());
+        const std::optional<std::string> dotted = platform.FormatAddress(entry->addresses.front());
         if (!dotted) {
             result = kCopyFailed;
         } else {
-            std::optional<std::string> copy = platform_->CopyText(*dotted, dotted->size() + 1);
+            std::optional<std::string> copy = platform.CopyText(*dotted, dotted->size() + 1);
             if (!copy) {
                 result = kCopyFailed;
             } else {
@@ -199,12 +212,19 @@ std::int32_t PingIPv4::Resolve(const std::string& NameOrIP, std::string& IP)
         }
     }
 
-    const std::int32_t cleaned = platform_->CleanupSockets();
-    const std::int32_t cleanupError = platform_->LastError();
+    const std::int32_t cleaned = platform.CleanupSockets();
+    const std::int32_t cleanupError = platform.LastError();
     if (cleaned != 0) {
         result = NonZero(cleanupError, cleaned);
     }
     return result;
+}
+
+void PingIPv4::StartBatch(std::vector<std::string> names, std::int32_t TimeoutMS, ReportSink report)
+{
+    if (!batches_)
+        batches_ = std::make_unique<HostBatches>(*platform_);
+    batches_->Start(std::move(names), TimeoutMS, std::move(report));
 }
 
 }  // namespace orvane2

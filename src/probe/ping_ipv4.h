@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "probe/host_probe.h"
 #include "probe/probe_platform.h"
 
 namespace orvane2 {
+
+class HostBatches;
 
 // Resolves a host name or dotted address to a dotted IPv4 address and sends one
 // ICMP echo request to an address, reporting through return values and the
@@ -22,7 +25,8 @@ namespace orvane2 {
 //                 for Reasons 2, 3 and 4 (Windows IP status numbers for Reason 3).
 //   RoundTripTime milliseconds of the last echo reply received.
 // Nothing else is kept between calls: every Ping opens and closes its own echo
-// handle and every name lookup starts and cleans up the sockets library.
+// handle and every name lookup starts and cleans up the sockets library. Batches run
+// on threads and platforms of their own (HostBatches) and leave the fields alone.
 class PingIPv4 final : public HostProbe {
 public:
     static constexpr std::int32_t kDefaultTimeoutMS = 1000;
@@ -37,6 +41,9 @@ public:
     // Uses this machine's network services.
     PingIPv4();
     explicit PingIPv4(std::unique_ptr<ProbePlatform> platform);
+    ~PingIPv4() override;
+    PingIPv4(const PingIPv4&) = delete;
+    PingIPv4& operator=(const PingIPv4&) = delete;
 
     // Sends one echo request with Data as payload to the dotted address IP (used as
     // given, not trimmed) and waits up to TimeoutMS for its reply. True only when an
@@ -54,11 +61,22 @@ public:
     // the clean-up's error.
     std::int32_t Resolve(const std::string& NameOrIP, std::string& IP) override;
 
+    // Resolves and pings on threads of its own, with a platform of its own each (see
+    // HostProbe::StartBatch); the fields above are left alone.
+    void StartBatch(std::vector<std::string> names, std::int32_t TimeoutMS, ReportSink report) override;
+
 private:
     // Ping's steps; Ping adds what they found as an outcome.
     bool Echo(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data);
 
     std::unique_ptr<ProbePlatform> platform_;
+    std::unique_ptr<HostBatches> batches_;  // from the first batch on
 };
+
+// Resolve's steps on the given platform, for the threads of a batch, which each have a
+// platform of their own.
+std::int32_t ResolveOn(ProbePlatform& platform, const std::string& NameOrIP, std::string& IP);
+// True when Resolve must look NameOrIP up: it is not a dotted address.
+bool RequiresLookup(ProbePlatform& platform, const std::string& NameOrIP);
 
 }  // namespace orvane2

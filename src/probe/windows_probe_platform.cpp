@@ -14,16 +14,10 @@
 
 #include "probe/echo_reply.h"
 #include "probe/windows_codes.h"
+#include "probe/windows_echo_batch.h"
 
 namespace orvane2 {
 namespace {
-
-// Room in the native reply buffer for the IP header (up to 60 bytes) that an ICMP
-// error quotes. Windows itself needs only the 8 bytes that the caller's size already
-// counts, but Wine's echo service reads an incoming error into a buffer sized from
-// the reply buffer; cut short, the error cannot be matched to the request and the
-// call waits out its timeout instead of reporting, say, an unreachable host.
-constexpr std::size_t kQuotedHeaderRoom = 60;
 
 // UTF-8 to the system code page. Addresses and most names are ASCII and pass as
 // they are; characters the code page lacks become its default character.
@@ -178,6 +172,16 @@ bool WindowsProbePlatform::CloseEcho(EchoHandle handle)
     const BOOL closed = IcmpCloseHandle(EchoHandleOf(handle));
     lastError_ = closed ? 0 : static_cast<std::int32_t>(GetLastError());
     return closed != FALSE;
+}
+
+std::unique_ptr<EchoBatch> WindowsProbePlatform::OpenEchoBatch()
+{
+    return OpenWindowsEchoBatch(lastError_);
+}
+
+std::unique_ptr<ProbePlatform> WindowsProbePlatform::ForAnotherThread() const
+{
+    return std::make_unique<WindowsProbePlatform>();
 }
 
 }  // namespace orvane2

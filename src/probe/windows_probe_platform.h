@@ -31,6 +31,11 @@ public:
                            std::span<std::byte> reply, std::int32_t timeoutMs) override;
     bool CloseEcho(EchoHandle handle) override;
 
+    // One echo handle for the batch, its requests completed by APCs on the batch's
+    // thread (windows_echo_batch.h).
+    std::unique_ptr<EchoBatch> OpenEchoBatch() override;
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
+
 private:
     std::int32_t lastError_ = 0;
 };

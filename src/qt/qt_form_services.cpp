@@ -3,22 +3,22 @@
 
 #include "core/utf8_text.h"
 
-#include <QAbstractEventDispatcher>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringConverter>
-#include <algorithm>
-#include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <filesystem>
-#include <thread>
+#include <system_error>
 
 namespace orvane2 {
 
@@ -72,6 +72,30 @@ private:
 
 }  // namespace
 
+QtFormServices::QtFormServices()
+    : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), posted_([this] {
+          const std::uint64_t one = 1;
+          // Only fails when the counter is full, and then a wake-up is pending anyway.
+          [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+          return true;
+      })
+{
+    if (wakeFd_ < 0)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    wakeNotifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
+    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, [this] {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+        posted_.RunAll();
+    });
+}
+
+QtFormServices::~QtFormServices()
+{
+    wakeNotifier_.reset();
+    ::close(wakeFd_);
+}
+
 void QtFormServices::MsgBox(const std::string& prompt, int style, const std::string& title)
 {
     const auto icon = (style & vbInformation) ? QMessageBox::Information : QMessageBox::NoIcon;
@@ -99,29 +123,9 @@ void QtFormServices::DoEvents()
     QCoreApplication::processEvents();
 }
 
-void QtFormServices::AwaitOffThread(const std::function<void()>& work)
+void QtFormServices::PostToWindow(std::function<void()> task)
 {
-    // The worker touches no Qt object: it sets the flag and wakes the window's thread's
-    // event dispatcher (thread-safe, and a wake-up given before the wait still ends it).
-    // A queued call would hand the window's thread an event allocated on the worker,
-    // a hand-over that ThreadSanitizer cannot see through Qt's own locks.
-    QAbstractEventDispatcher* const dispatcher = QAbstractEventDispatcher::instance();
-    std::atomic<bool> done = false;
-    std::exception_ptr error;
-    std::jthread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        done = true;
-        dispatcher->wakeUp();
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    worker.join();
-    if (error)
-        std::rethrow_exception(error);
+    posted_.Post(std::move(task));
 }
 
 FileLookup QtFormServices::LookUpFile(const std::string& path)

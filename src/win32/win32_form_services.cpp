@@ -8,9 +8,54 @@
 
 #include <optional>
 #include <system_error>
-#include <thread>
 
 namespace orvane2::win32 {
+
+namespace {
+
+constexpr wchar_t kPostedWindowClass[] = L"Orvane2Posted";
+
+}  // namespace
+
+Win32FormServices::Win32FormServices()
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PostedWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kPostedWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when services before registered it
+    postedWindow_ = CreateWindowExW(0, kPostedWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    windowClass.hInstance, nullptr);
+    if (postedWindow_ == nullptr)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateWindowExW");
+    SetWindowLongPtrW(postedWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32FormServices::~Win32FormServices()
+{
+    // Its wake-ups go with it; tasks still queued are dropped.
+    DestroyWindow(postedWindow_);
+}
+
+void Win32FormServices::PostToWindow(std::function<void()> task)
+{
+    posted_.Post(std::move(task));
+}
+
+LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* services = reinterpret_cast<Win32FormServices*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != kRunPosted || services == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // An exception must not unwind through the system's frames: PumpOne raises it again.
+    try {
+        services->posted_.RunAll();
+    } catch (...) {
+        services->Defer(std::current_exception());
+    }
+    return 0;
+}
 
 void Win32FormServices::Defer(std::exception_ptr error)
 {
@@ -54,61 +99,6 @@ void Win32FormServices::DoEvents()
             return;
         }
         PumpOne(message);
-    }
-}
-
-void Win32FormServices::AwaitOffThread(const std::function<void()>& work)
-{
-    const UniqueHandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!finished)
-        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateEventW");
-    std::exception_ptr thrown;
-    {
-        // Joined at the end of this block, also when the pump raises an exception: the
-        // work's variables live until it has returned.
-        const std::jthread worker([&] {
-            try {
-                work();
-            } catch (...) {
-                thrown = std::current_exception();
-            }
-            SetEvent(finished.get());
-        });
-        PumpUntil(finished.get());
-    }
-    if (thrown)
-        std::rethrow_exception(thrown);
-}
-
-void Win32FormServices::PumpUntil(HANDLE event)
-{
-    std::optional<int> quit;
-    const struct QuitKept {
-        std::optional<int>& code;
-        ~QuitKept()
-        {
-            if (code)
-                PostQuitMessage(*code);
-        }
-    } keptForTheMainLoop{quit};
-    for (;;) {
-        // Wakes for the event or for any message waiting, also one that a nested loop
-        // (a menu, a dialog) has already seen but left in the queue.
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0)
-            return;
-        if (woke != WAIT_OBJECT_0 + 1) {
-            WaitForSingleObject(event, INFINITE);  // the pump failed: the work still ends
-            return;
-        }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // Posted again now, the quit would come straight back and the loop spin.
-            if (message.message == WM_QUIT)
-                quit = static_cast<int>(message.wParam);
-            else
-                PumpOne(message);
-        }
     }
 }
 

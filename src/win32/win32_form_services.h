@@ -2,26 +2,35 @@
 #pragma once
 
 #include "core/form_services.h"
+#include "core/posted_tasks.h"
 #include "win32/notice_boxes.h"
 
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 
 namespace orvane2::win32 {
 
-// The form services on the Windows API: message boxes, the event pump, files, launching
-// and ending the process. Paths and text arrive as UTF-8 and go to the W functions as
-// UTF-16. Every call but the work of AwaitOffThread comes from the window's thread.
+// The form services on the Windows API: message boxes, the event pump and the queue of
+// the window's thread, files, launching and ending the process. Paths and text arrive as
+// UTF-8 and go to the W functions as UTF-16. Made and destroyed on the window's thread.
 class Win32FormServices final : public FormServices {
 public:
+    // Throws std::system_error when the system refuses the window that posted tasks are
+    // delivered to.
+    Win32FormServices();
+    ~Win32FormServices() override;
+    Win32FormServices(const Win32FormServices&) = delete;
+    Win32FormServices& operator=(const Win32FormServices&) = delete;
+
     // Message boxes belong to this window while it is shown.
     void SetOwner(HWND owner) { owner_ = owner; }
 
     void MsgBox(const std::string& prompt, int style, const std::string& title) override;
     void ShowNotice(const std::string& prompt) override;
     void DoEvents() override;
-    void AwaitOffThread(const std::function<void()>& work) override;
+    void PostToWindow(std::function<void()> task) override;
     FileLookup LookUpFile(const std::string& path) override;
     bool Kill(const std::string& path) override;
     bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
@@ -40,10 +49,13 @@ public:
     int OpenNotices() const { return notices_.OpenCount(); }
 
 private:
-    // Dispatches the thread's messages until the event is set. A WM_QUIT met meanwhile
-    // is kept and posted again at the end, for the main loop.
-    void PumpUntil(HANDLE event);
+    static constexpr UINT kRunPosted = WM_APP + 10;
+    static LRESULT CALLBACK PostedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // A message to a message-only window of this thread wakes it for the posted tasks, in
+    // its main loop or in any modal loop it runs.
+    HWND postedWindow_ = nullptr;
+    PostedTasks posted_{[this] { return PostMessageW(postedWindow_, kRunPosted, 0, 0) != FALSE; }};
     HWND owner_ = nullptr;
     std::exception_ptr pendingError_;
     NoticeBoxes notices_;

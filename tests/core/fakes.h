@@ -43,14 +43,18 @@ public:
             notices.push_back(prompt), Log("Notice");
     }
     void DoEvents() override { Log("DoEvents"); }
-    // The work runs here and now; onAwait stands for the window's events that come while
-    // it waits, before its results are taken.
-    void AwaitOffThread(const std::function<void()>& work) override
+    // Queued until the test runs them with RunPosted.
+    void PostToWindow(std::function<void()> task) override { posted.push_back(std::move(task)); }
+    // Runs the tasks queued so far, oldest first (and those they post); how many ran.
+    std::size_t RunPosted()
     {
-        awaiting = true;
-        work();
-        awaiting = false;
-        Log("Await", onAwait);
+        std::size_t ran = 0;
+        for (; !posted.empty(); ++ran) {
+            const std::function<void()> task = std::move(posted.front());
+            posted.erase(posted.begin());
+            task();
+        }
+        return ran;
     }
     FileLookup LookUpFile(const std::string& path) override
     {
@@ -105,8 +109,7 @@ public:
     std::vector<Strings> launches;
     bool launchFails = false;
     Strings log;
-    std::function<void()> onAwait;
-    bool awaiting = false;
+    std::vector<std::function<void()>> posted;
     std::chrono::system_clock::time_point now = std::chrono::system_clock::from_time_t(1'800'000'000);
 
 private:
@@ -168,25 +171,48 @@ private:
 };
 
 // Names in `addresses` resolve; addresses in `alive` answer, after roundTrip ms. Every
-// call is logged, marked when it would block the window's thread (offThread false).
+// call is logged. A batch reports nothing by itself: the test delivers each host's
+// outcome when it likes, in any order, as the probe's thread would.
 class FakeProbe final : public HostProbe {
 public:
     int32_t Resolve(const std::string& NameOrIP, std::string& IP) override
     {
-        Log("Resolve " + NameOrIP);
+        calls.push_back("Resolve " + NameOrIP);
         const auto found = addresses.find(NameOrIP);
         return found == addresses.end() ? 11001 : (IP = found->second, 0);
     }
     bool Ping(const std::string& IP, int32_t TimeoutMS, const std::string& Data) override
     {
-        Log("Ping " + IP + " " + std::to_string(TimeoutMS) + " [" + Data + "]");
-        if (alive.count(IP)) {
-            RoundTripTime = roundTrip;
-            lastOutcome_ = PingOutcome::Answered;
-            return true;
+        calls.push_back("Ping " + IP + " " + std::to_string(TimeoutMS) + " [" + Data + "]");
+        lastOutcome_ = alive.count(IP) ? PingOutcome::Answered : failure;
+        return lastOutcome_ == PingOutcome::Answered;
+    }
+    void StartBatch(std::vector<std::string> names, int32_t TimeoutMS, ReportSink report) override
+    {
+        std::string call = "Batch " + std::to_string(TimeoutMS);
+        for (const std::string& name : names)
+            call += " " + name;
+        calls.push_back(call);
+        batch = std::move(names);
+        sink = std::move(report);
+    }
+    // Reports host (from 0) of the running batch as found now.
+    void Deliver(std::size_t host)
+    {
+        HostReport report;
+        report.host = host;
+        report.resolveResult = Resolve(batch.at(host), report.address);
+        calls.pop_back();
+        if (report.resolveResult == 0) {
+            report.outcome = alive.count(report.address) ? PingOutcome::Answered : failure;
+            report.roundTripMs = report.outcome == PingOutcome::Answered ? roundTrip : 0;
         }
-        lastOutcome_ = failure;
-        return false;
+        sink(report);
+    }
+    void DeliverAll()
+    {
+        for (std::size_t host = 0; host < batch.size(); ++host)
+            Deliver(host);
     }
 
     std::map<std::string, std::string> addresses;
@@ -194,13 +220,8 @@ public:
     int32_t roundTrip = 0;
     PingOutcome failure = PingOutcome::NoAnswer;
     Strings calls;
-    const bool* offThread = nullptr;
-
-private:
-    void Log(const std::string& call)
-    {
-        calls.push_back(offThread && !*offThread ? call + " ON THE WINDOW'S THREAD" : call);
-    }
+    std::vector<std::string> batch;  // the names of the last batch
+    ReportSink sink;
 };
 
 }  // namespace orvane2::testing

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The story both front ends tell on X11 (openbox, trayer); source it instead of harness.sh.
 # start_desktop: silent hosts and a dead name server (namespaces of the test), the desktop,
-# and in WORK board.cfg (127.0.0.1 answers, four silent hosts take 1 s each, nowhere.test 2 s)
+# and in WORK board.cfg (127.0.0.1 answers, four silent hosts 1 s, nowhere.test 7 s: a check
+# lasts 7 s, for the steps below to act during one)
 # and CONFIGS/second.cfg (a blank and an & in the folder's name). start_board ARGS: the program
 # on board.cfg; WIN, ICON. Then in turn: first_check: green and red labels, the DNS message
 # (BOX); clicks_during_check: left clicks on the icon hide and show the window within 0.3 s;
@@ -17,6 +18,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh" # its fonts: text in exact colours
 start_desktop() {
     make_silent_host && dead_name_server
+    printf 'nameserver %s\noptions timeout:7 attempts:1\n' "$SILENT" >"/etc/netns/$NS/resolv.conf"
     start_xvfb && start_wm && start_tray
     CONFIGS="$WORK/other & configs" && mkdir -p "$CONFIGS" && cd "$WORK"
     printf 'checkinterval 5\ngroup Local\n127.0.0.1 loopback\n%s silent\n127.0.0.2 second\n%s silent2\n%s silent3\n%s silent4
@@ -54,7 +56,7 @@ clicks_during_check() {
 box_holds_up_nothing() { # the silent hosts answer, then fall silent again
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
     wait_until 25 labels_are $G $G $G $G $G $G $R || fail "with the message open, no host turned green: $COUNTS"
-    wait_until 5 eval '! checking' && [ "$(boxes)" = 1 ] || fail "no end of the check, or $(boxes) DNS messages"
+    wait_until 10 eval '! checking' && [ "$(boxes)" = 1 ] || fail "no end of the check, or $(boxes) DNS messages"
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
 }
 exit_during_check() {

@@ -20,14 +20,19 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 #include <tuple>
 
+#include "batch_board.h"
+#include "probe/echo_privilege.h"
 #include "probe/linux_probe_platform.h"
 #include "probe/ping_ipv4.h"
 #include "probe/status_mapping.h"
 
 namespace orvane2 {
 namespace {
+
+using testing::Batch;
 
 TEST(StatusMapping, GivesTheWindowsNumbers)
 {
@@ -141,7 +146,32 @@ protected:
         return peer_ != nullptr && std::fgets(line, sizeof line, peer_) != nullptr ? line : "";
     }
 
+    // Echo requests that the namespaces of the silent ("s") and answering ("a") hosts have
+    // received: Icmp InEchos of their /proc/net/snmp.
+    long Echoes(const std::string& hosts) const
+    {
+        const std::string command =
+            "ip netns exec " + name_ + "-" + hosts + " awk '/^Icmp:/ {if (n++) print $10}' /proc/net/snmp";
+        FILE* snmp = popen(command.c_str(), "re");
+        long echoes = -1;
+        if (snmp != nullptr && std::fscanf(snmp, "%ld", &echoes) != 1)
+            echoes = -1;
+        if (snmp != nullptr)
+            pclose(snmp);
+        return echoes;
+    }
+    // The probe of the program: a ping socket of the batch's own, or the raw socket opened
+    // before anything else and shared.
+    PingIPv4 ProgramProbe()
+    {
+        if (GetParam() == "ping")
+            return PingIPv4();
+        shared_.reset(OpenRawIcmpSocket());
+        return PingIPv4(std::make_unique<LinuxProbePlatform>(shared_.get()));
+    }
+
     const std::string name_ = "orv2p-" + std::to_string(getpid());
+    UniqueFd shared_;
     int home_ = -1;
     FILE* peer_ = nullptr;
 };
@@ -196,6 +226,37 @@ TEST_P(InNamespace, NoDescriptorLeaksOnAnyPath)
         EXPECT_THROW(probe.Ping(kHost, 1000, std::string(32768, 'x')), std::overflow_error);
     }
     EXPECT_EQ(descriptors(), before);
+    // Batches too, with a lookup each: no descriptor, no thread left behind.
+    const auto threads = [] { return std::distance(Fds("/proc/self/task"), Fds()); };
+    PingIPv4 batches = ProgramProbe();
+    const auto uncounted = [] { return 0L; };
+    const auto fds = descriptors(), tasks = threads();
+    // Answers within half a second even on a busy machine; the silent host costs as much.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Batch(batches, {kHost, "localhost", kSilentHost}, uncounted, 500).first, "AAN");
+    // The last batch's thread closes its socket and ends just after its last report.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::make_pair(descriptors(), threads()) != std::make_pair(fds, tasks) &&
+           std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(std::make_pair(descriptors(), threads()), std::make_pair(fds, tasks));
+}
+
+// A board of 255 hosts, two in five silent, every one checked with one request at once;
+// then 255 that all answer, none dropped, and one of them falling silent.
+TEST_P(InNamespace, ABatchChecksEveryHostOnce)
+{
+    auto [names, expected] = testing::MixedBoard();
+    PingIPv4 probe = ProgramProbe();
+    const auto both = [this] { return Echoes("s") + Echoes("a"); };
+    EXPECT_EQ(Batch(probe, names, both), std::pair(expected, 255L));
+    for (int i = 0; i < 255; ++i)
+        names[i] = "203.0.113." + std::to_string(i);
+    for (int cycle = 0; cycle < 3; ++cycle)
+        EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }), std::pair(std::string(255, 'A'), 255L));
+    ASSERT_EQ(std::system(("ip -n " + name_ + "-a route add blackhole 203.0.113.7/32").c_str()), 0);
+    EXPECT_EQ(Batch(probe, names, [this] { return Echoes("a"); }).first,
+              std::string(7, 'A') + 'N' + std::string(247, 'A'));
 }
 
 // Lookups with the client's resolv.conf, as `ip netns exec` shows it: its name server
@@ -211,6 +272,9 @@ TEST_P(InNamespace, FailedLookupKeepsTheCallersIp)
     EXPECT_EQ(ip, "192.0.2.99");
     EXPECT_EQ(probe.Resolve(" localhost ", ip), 0);
     EXPECT_EQ(ip, "127.0.0.1") << "/etc/hosts still works";
+    PingIPv4 batch = ProgramProbe();
+    EXPECT_EQ(Batch(batch, {"orvane2-no-such-host.invalid", " localhost", "203.0.113.9"}, [] { return 0L; }).first,
+              "RAA");
     umount("/etc/resolv.conf");  // a later test in this process mounts its own
 }
 

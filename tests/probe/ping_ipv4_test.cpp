@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <tuple>
@@ -39,7 +42,9 @@ struct Fake final : ProbePlatform {
     std::int32_t LastError() const override { return last; }
     std::uint32_t ParseAddress(const std::string& text) override
     {
-        return Call("Parse") && (text == "192.0.2.5" || text == "10.1") ? 5 : kNotAnAddress;
+        if (!Call("Parse"))
+            return kNotAnAddress;
+        return text == "192.0.2.5" || text == "10.1" ? 5 : text == "198.51.100.1" ? 1 : kNotAnAddress;
     }
     std::int32_t StartSockets(std::uint16_t version) override { return Call("Start") && version == 0x0202 ? 0 : 10091; }
     std::int32_t CleanupSockets() override { return Call("Cleanup") ? 0 : -1; }
@@ -74,6 +79,33 @@ struct Fake final : ProbePlatform {
         return 1;
     }
     bool CloseEcho(EchoHandle handle) override { return Call("Close") && handle == 42; }
+    // Address 5 answers after 17 ms (or reports host unreachable with "IcmpError"), any
+    // other times out.
+    struct Batch final : EchoBatch {
+        std::vector<std::pair<std::size_t, EchoResult>> due;
+        bool icmpError = false;
+        void Send(std::size_t request, std::uint32_t destination, std::int32_t) override
+        {
+            due.emplace_back(request, destination != 5 ? EchoResult{11010, 0}
+                                      : icmpError      ? EchoResult{11003, 0}
+                                                       : EchoResult{0, 17});
+        }
+        void Collect(Clock::time_point, const ResultSink& sink) override
+        {
+            for (const auto& [request, result] : std::exchange(due, {}))
+                sink(request, result);
+        }
+        void Wake() override {}
+    };
+    std::unique_ptr<EchoBatch> OpenEchoBatch() override
+    {
+        if (!Call("Open"))
+            return nullptr;
+        auto batch = std::make_unique<Batch>();
+        batch->icmpError = fail.contains("IcmpError");
+        return batch;
+    }
+    std::unique_ptr<ProbePlatform> ForAnotherThread() const override { return std::make_unique<Fake>(*this); }
 };
 
 // A probe whose fields earlier calls left at Reason 9, Status 77, RoundTripTime 555.
@@ -167,6 +199,48 @@ TEST(PingIPv4, ResolveReturnsCodeWritesIpAndCallsOnEveryPath)
         EXPECT_EQ(ip, c.ip);
         EXPECT_EQ(p.fake->calls, c.calls);
         EXPECT_EQ(p.Fields(), std::make_tuple(9, 77, 555)) << "Resolve leaves Ping's fields alone";
+    }
+}
+
+// A batch reports every host once, as Resolve and Ping would have found it, on threads and
+// platforms of its own, and leaves the probe's fields alone.
+TEST(PingIPv4, BatchReportsEveryHostOnce)
+{
+    const std::vector<std::string> names = {" 192.0.2.5", "name.example", "10.1", "192.0.2.5"};
+    const std::vector<std::pair<std::set<std::string>, std::string>> cases = {
+        // host: A answered after 17 ms, N no answer, P not permitted, R lookup failed (code)
+        {{}, "A17 192.0.2.5|N 198.51.100.1|A17 10.1|A17 192.0.2.5|"},
+        {{"Lookup"}, "A17 192.0.2.5|R11002 |A17 10.1|A17 192.0.2.5|"},
+        {{"IcmpError"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
+        {{"Open"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
+        {{"Open", "Refuses"}, "P 192.0.2.5|P 198.51.100.1|P 10.1|P 192.0.2.5|"},
+    };
+    for (const auto& [fail, expected] : cases) {
+        SCOPED_TRACE(expected);
+        Probe p;
+        p.fake->fail = fail;
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<std::string> found(names.size());
+        std::size_t reported = 0;
+        p.probe.StartBatch(names, 1000, [&](const HostReport& r) {
+            const std::lock_guard lock(mutex);
+            const char* kind = r.resolveResult != 0                     ? "R"
+                               : r.outcome == PingOutcome::Answered     ? "A"
+                               : r.outcome == PingOutcome::NotPermitted ? "P"
+                                                                        : "N";
+            const std::int32_t number = r.resolveResult != 0 ? r.resolveResult : r.roundTripMs;
+            found.at(r.host) += kind + (number != 0 ? std::to_string(number) : "") + " " + r.address;
+            ++reported;
+            changed.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(10), [&] { return reported >= names.size(); });
+        std::string all;
+        for (const std::string& host : found)
+            all += host + "|";
+        EXPECT_EQ(all, expected);
+        EXPECT_EQ(p.Fields(), std::make_tuple(9, 77, 555));
     }
 }
 

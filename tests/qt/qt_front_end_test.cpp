@@ -2,6 +2,7 @@
 #include "../core/fakes.h"
 #include "core/form1.h"
 #include "core/utf8_text.h"
+#include "probe/ping_ipv4.h"
 #include "qt/program_icon.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
@@ -11,8 +12,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <thread>
 
 namespace orvane2 {
@@ -75,25 +77,45 @@ TEST(QtServices, FilesAreReadInPiecesAsUtf8ElseWindows1251AndLinesAppendedWithCr
     EXPECT_FALSE(services.FileExists(path));
 }
 
-// While the work waits on its thread, the window's events run; what it throws comes back.
-TEST(QtServices, AwaitOffThreadKeepsTheWindowAnswering)
+// Tasks posted from several threads run on the window's thread, each once and in the
+// order each thread posted them, also while a modal box is open.
+TEST(QtServices, PostedTasksRunInOrderOnTheWindowsThreadWhileAModalBoxIsOpen)
 {
     QtFormServices services;
-    std::atomic<bool> handled = false;
-    QTimer::singleShot(0, [&] { handled = true; });
-    bool waitedForTheEvent = false;
-    std::thread::id worker;
-    services.AwaitOffThread([&] {
-        worker = std::this_thread::get_id();
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!handled && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        waitedForTheEvent = handled;
+    constexpr int kThreads = 4, kTasks = 300;
+    std::vector<std::vector<int>> ran(kThreads);
+    bool elsewhere = false;
+    const std::thread::id window = std::this_thread::get_id();
+    QTimer::singleShot(0, [&] {
+        std::vector<std::jthread> posters;
+        for (int t = 0; t < kThreads; ++t)
+            posters.emplace_back([&, t] {
+                for (int i = 0; i < kTasks; ++i)
+                    services.PostToWindow([&, t, i] {
+                        elsewhere = elsewhere || std::this_thread::get_id() != window;
+                        ran[t].push_back(i);
+                    });
+            });
     });
-    EXPECT_TRUE(waitedForTheEvent) << "the window's thread handled no event while the work waited";
-    EXPECT_NE(worker, std::this_thread::get_id());
-    EXPECT_THROW(services.AwaitOffThread([] { throw std::runtime_error("lookup failed"); }), std::runtime_error);
+    QMessageBox box(QMessageBox::NoIcon, "modal", "waits", QMessageBox::Ok);
+    QTimer poll;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (std::all_of(ran.begin(), ran.end(), [](const auto& r) { return r.size() == kTasks; }) ||
+            std::chrono::steady_clock::now() > giveUp)
+            box.accept();
+    });
+    poll.start(5);
+    box.exec();
+    std::vector<int> inOrder(kTasks);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(ran, std::vector<std::vector<int>>(kThreads, inOrder));
+    EXPECT_FALSE(elsewhere);
+}
 
+TEST(QtServices, NoticesDoNotWait)
+{
+    QtFormServices services;
     // Boxes that do not wait and block nothing: none added while one with the same text is open.
     const auto open = [] {
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -141,6 +163,8 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
     probe.addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
     probe.alive = {"10.0.0.1"};
     form.Timer1_Timer();
+    probe.DeliverAll();
+    QApplication::processEvents();
     EXPECT_EQ(view.Label1(1)->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(view.Label1(2)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     for (const auto& [i, state] :
@@ -150,6 +174,26 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
             << view.Label1(i)->toolTip().toStdString();
         EXPECT_EQ(view.Label1(i)->accessibleDescription(), view.Label1(i)->toolTip());
     }
+    // The real probe's threads report to the window as it keeps answering: every host
+    // turns green where this account may send ICMP, red where it may not.
+    auto real = std::make_unique<PingIPv4>();
+    const QColor expected = real->Ping("127.0.0.1") ? QColor(0, 128, 0) : QColor(255, 0, 0);
+    QFile loopback(dir.filePath(QStringLiteral("loopback.cfg")));
+    ASSERT_TRUE(loopback.open(QIODevice::WriteOnly) && loopback.write("checkinterval 5\ngroup A\nlocalhost a\n"));
+    for (int i = 1; i <= 40; ++i)
+        loopback.write("127.0.0." + QByteArray::number(i) + " h\n");
+    loopback.close();
+    QtFormView board;
+    Form1 checked(services, board);
+    board.Bind(checked);
+    checked.Load(loopback.fileName().toStdString(), [&] { return std::move(real); });
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        checked.Timer1_Timer();
+        while (checked.CycleRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    for (int i = 1; i <= 41; ++i)
+        EXPECT_EQ(board.Label1(i)->palette().color(QPalette::WindowText), expected) << i;
     // Offscreen there is no notification area: the menu is on the window instead.
     ASSERT_NE(view.MenuBar(), nullptr);
     EXPECT_EQ(view.MenuBar()->actions().at(0)->text(), QString::fromUtf8("Меню"));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Windows window and services in this process, under Wine in Xvfb: a tall board's
-// scroll area and label tooltips, work off the window's thread, notices that do not wait,
-// files read in pieces.
+// scroll area and label tooltips, tasks posted to the window's thread, notices that do
+// not wait, files read in pieces.
 #include "core/board_layout.h"
 #include "core/utf8_text.h"
 #include "win32/win32_form_services.h"
@@ -13,7 +13,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <numeric>
+#include <set>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 namespace orvane2::win32 {
 namespace {
@@ -97,24 +102,30 @@ TEST(Win32Window, ATallBoardScrollsAndItsLabelsTellTheirStateInTooltips)
     }
 }
 
-TEST(Win32Services, AwaitOffThreadHandlesTheWindowsMessagesKeepsAQuitAndRethrows)
+// Tasks posted from another thread run on the window's thread, in order, and a task's
+// modal box runs the ones after it; what a task throws comes out of the pump.
+TEST(Win32Services, PostedTasksRunInOrderOnTheWindowsThreadAlsoUnderAnOpenBox)
 {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {  // a quit left by a window of another test
-    }
     Win32FormServices services;
-    const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    bool closedMeanwhile = false;
-    services.AwaitOffThread([&, windowThread = GetCurrentThreadId()] {
-        PostThreadMessageW(windowThread, WM_QUIT, 7, 0);
-        PostMessageW(window, WM_CLOSE, 0, 0);  // a closed STATIC destroys itself
-        closedMeanwhile = Eventually([&] { return !IsWindow(window); });
-    });
-    EXPECT_TRUE(closedMeanwhile);
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
-    }
-    EXPECT_EQ(std::pair(message.message, message.wParam), (std::pair<UINT, WPARAM>(WM_QUIT, 7)));
-    EXPECT_THROW(services.AwaitOffThread([] { throw std::runtime_error("no echo"); }), std::runtime_error);
+    std::vector<int> ran;
+    std::set<DWORD> threads;
+    std::function<void()> closeBox = [&] {
+        const HWND box = FindWindowW(nullptr, L"Orvane2");
+        box != nullptr ? static_cast<void>(PostMessageW(box, WM_COMMAND, IDOK, 0)) : services.PostToWindow(closeBox);
+    };
+    std::thread([&] {
+        services.PostToWindow([&] { services.MsgBox("Задача ждёт", vbOKOnly, {}), ran.push_back(-1); });
+        for (int i = 0; i < 300; ++i)
+            services.PostToWindow([&, i] { ran.push_back(i), threads.insert(GetCurrentThreadId()); });
+        services.PostToWindow(closeBox);
+    }).join();
+    services.PostToWindow([] { throw std::runtime_error("applied"); });
+    EXPECT_THROW(Eventually([&] { return services.DoEvents(), false; }), std::runtime_error);
+    std::vector<int> expected(300);
+    std::iota(expected.begin(), expected.end(), 0);
+    expected.push_back(-1);
+    EXPECT_EQ(ran, expected);
+    EXPECT_EQ(threads, std::set{GetCurrentThreadId()});
 }
 
 TEST(Win32Services, NoticesDoNotWaitAndOpenOneBoxPerTextUntilItIsClosed)

@@ -10,4 +10,4 @@ network=$(dirname "${BASH_SOURCE[0]}")/../../probe/test_network.sh
 name=orv2p-$$-0 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; bash "$network" down $name; rm -rf "$prefix"' EXIT
 bash "$network" up "$name" raw
-ip netns exec "$name" env WINEPREFIX="$prefix" ORVANE2_TEST_NETWORK=1 "$2" "$1"
+ip netns exec "$name" env WINEPREFIX="$prefix" ORVANE2_TEST_NETWORK="$name" "$2" "$1"
