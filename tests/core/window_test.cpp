@@ -354,6 +354,8 @@ TEST_F(Window, CyclesMarkTheIconAndNotifyOfChanges)
     for (int cycle = 0; cycle < 3; ++cycle) {
         services.openNotices.clear();
         form.Timer1_Timer();
+        probe->DeliverAll();
+        services.RunPosted();
         if (cycle == 0) {
             EXPECT_EQ(view.look.toolTip, "Монитор узлов активен\nНе отвечают: 3 из 3");
         }
