@@ -125,6 +125,10 @@ tray_tells() {
         fail "after both fell silent, notified [$(notified)]; expected [$back] then both «не отвечает»"
     click_notified && wait_until 5 shown "$WIN" || fail "a click on the notification did not show the window"
     tip_reads "Монитор узлов активен / Не отвечают: 2 из 3" || fail "the tooltip with two hosts silent: [$TIP]"
+    # Stopped between two checks, with no request out: Wine 8's ICMP service deadlocks when
+    # a process ends with two of them out, and every later request and file dialog waits.
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
+    wait_until 12 eval '! red_mark' || fail "the red mark stays after both answer again"
     stop_program
 }
 # tray_comes_late (after start_desktop): the program first, the tray 3 s later: within 2 s
