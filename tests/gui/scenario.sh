@@ -129,7 +129,7 @@ tray_tells() {
     # a process ends with two of them out, and every later request and file dialog waits.
     ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
     wait_until 12 eval '! red_mark' || fail "the red mark stays after both answer again"
-    stop_program
+    stop_program && ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
 }
 # tray_comes_late (after start_desktop): the program first, the tray 3 s later: within 2 s
 # the icon docks, and a left click on it hides the window; the tray killed for good: the
