@@ -36,7 +36,10 @@ if [[ ${ORVANE2_NO_SANITIZERS:-0} != 1 ]]; then
 # ThreadSanitizer into build-tsan/: a data race between the two fails them. A race shows
 # only when the two threads meet in its order, so each test runs ten times.
 (
-    export TSAN_OPTIONS="halt_on_error=1"
+    # Qt is not built with ThreadSanitizer: its own threads (the D-Bus connection's) hand
+    # objects over through locks the sanitizer cannot see, so the allocations and frees
+    # that Qt's code makes are not checked; every access that our code makes still is.
+    export TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1"
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE2_SANITIZE_THREADS=ON \
         -DORVANE2_WERROR=ON >/dev/null
     cmake --build build-tsan --parallel --target core_tests qt_tests
