@@ -43,7 +43,12 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT HUP
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { # with what was on the screen, the program's processes, and the last it wrote
+    echo "FAIL: $*" >&2
+    { for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do echo "window $w pid $(window_pid "$w") $(xdotool getwindowname "$w")"; done
+      [ -z "$LAUNCHER" ] || ps -o pid=,stat=,etime=,args= -p "$(tree_pids | paste -sd,)"; tail -n 8 "$WORK/program.log"; } 2>/dev/null | sed 's/^/  /' >&2
+    exit 1
+}
 has() { awk -v re="$1" '$0 ~ re { f = 1 } END { exit !f }'; } # reads all its input
 wait_until() {
     local end=$((${EPOCHREALTIME/./} + $1 * 1000000))
