@@ -15,8 +15,8 @@
 #    everything (at most two compile jobs: the machine has two cores);
 # 4. makes the zip and the installer with packaging/windows/make-packages.sh, when
 #    that script is there.
-# Run as root or with sudo at hand for step 1. scripts/test-windows.sh runs this and
-# then the tests under Wine.
+# Run as root or with sudo at hand for step 1; with --setup as its only argument, it
+# ends after step 1. scripts/test-windows.sh runs this and then the tests under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${ORVANE2_WINDOWS_BUILD:-$root/build-windows}")
@@ -36,6 +36,7 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     $sudo apt-get update -q
     $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+[[ ${1:-} != --setup ]] || exit 0
 
 gtest=$build/third_party/googletest
 if [[ ! -f $gtest/lib/cmake/GTest/GTestConfig.cmake ]]; then

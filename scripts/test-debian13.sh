@@ -4,7 +4,10 @@
 # made with debootstrap from the Debian archive this machine's apt uses:
 #
 #   bash scripts/test-debian13.sh [CTEST ARGUMENTS...]
+#   bash scripts/test-debian13.sh --prepare
 #
+# --prepare only makes the tree and installs in it what the test command needs (CI does
+# this beside the test command on this machine, where it mostly waits for the network).
 # The tree, build-debian13/root (about 5 GB once set up and built in), is made on the first run and
 # reused by later ones; delete build-debian13/ to start afresh. Each run copies the
 # checkout (tracked files and new ones, as they are now, without the ignored build
@@ -19,6 +22,7 @@
 # process of the run lives only in that namespace and ends with it, also on failure.
 # Needs root (or sudo) and the network to the Debian archive.
 set -euo pipefail
+prepare=0; [[ ${1:-} != --prepare ]] || { prepare=1; shift; }
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if [[ $(id -u) -ne 0 ]]; then exec sudo bash "${BASH_SOURCE[0]}" "$@"; fi
 dir=$root/build-debian13
@@ -69,12 +73,13 @@ cd "$tree" && pivot_root . .oldroot && cd / && umount -l /.oldroot
 find /tmp -mindepth 1 -delete
 cd /src/orvane2
 set_up=$SECONDS
-bash scripts/setup.sh
+dpkg --configure -a # a set-up cut short before
+bash scripts/setup.sh && bash scripts/build-windows.sh --setup
 echo "Debian 13: set-up $((SECONDS - set_up)) s"
-ORVANE2_NO_SANITIZERS=1 bash scripts/test.sh "$@"'
+[ "$prepare" = 1 ] || ORVANE2_NO_SANITIZERS=1 bash scripts/test.sh "$@"'
 status=0
 env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-    TERM="${TERM:-dumb}" unshare --mount --propagation private --pid --fork --kill-child \
+    TERM="${TERM:-dumb}" prepare=$prepare unshare --mount --propagation private --pid --fork --kill-child \
     bash -c "$inside" inside "$tree" "$@" || status=$?
-echo "Debian 13: tree $((made - start)) s, set-up and test command $((SECONDS - made)) s, exit status $status"
+echo "Debian 13$( ((prepare)) && echo ", prepared"): tree $((made - start)) s, set-up and test command $((SECONDS - made)) s, exit status $status"
 exit "$status"
