@@ -15,6 +15,9 @@ export WINEPREFIX=$WORK/prefix WINEDEBUG=-all,+msgbox WINEDLLOVERRIDES="mscoree,
 # Wine's shell draws every icon in the tray, whichever process started it (a fake shell below).
 tray_icons() { xwininfo -id "$PANEL" -tree | awk '/"explorer.exe"/ { print $1 }'; }
 tray_icon() { local ids=""; wait_until "${1:-10}" eval 'ids=$(tray_icons); [ -n "$ids" ]' && sed -n 1p <<<"$ids"; }
+# A failure shows, besides, where every process of the prefix waits.
+eval "harness_$(declare -f fail)"
+fail() { [ ! -d "$WINEPREFIX" ] || timeout 30 "${PROGRAM[@]}" winedbg --command "bt all" 2>&1 | tail -n 300 | sed 's/^/  /' >&2; harness_fail "$@"; }
 start_desktop
 winpath() { echo "Z:${1//\//\\}"; }
 start_program wineboot --init && [ "$(exit_code "$PID" 60)" = 0 ] || fail "no Wine prefix"
