@@ -63,8 +63,9 @@ tip_reads() { # the pointer rests on the icon until its tooltip reads TEXT
 }
 # Wine 10's shell shows no tooltip for an icon docked in an X tray when the pointer rests on
 # it (the shell gets the texts, but none is shown in 10 s); the tooltip is checked under Wine 8.
-if (($(wine --version 2>/dev/null | sed -E 's/^wine-([0-9]+).*/\1/') >= 10)); then
-    tip_reads() { echo "NOT CHECKED under $(wine --version 2>/dev/null): the icon's tooltip [$1]" >&2; }
+WINE_VERSION=$(wine --version 2>/dev/null)
+if (($(sed -E 's/^wine-([0-9]+).*/\1/' <<<"$WINE_VERSION") >= 10)); then
+    tip_reads() { echo "NOT CHECKED under $WINE_VERSION: the icon's tooltip [$1]" >&2; }
 fi
 tray_tells "$ORVANE2" && kill "$TEXTS"
 
