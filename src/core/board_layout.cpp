@@ -64,4 +64,15 @@ void FitToScreen(Board& board, std::optional<int> availableHeight)
         ScrollViewport{board.StatusString.rect.top - layout::kBoxGap, last.top + last.height + layout::kFirstBoxTop};
 }
 
+Board WithMenuBar(Board board, int menuBarHeight)
+{
+    if (board.Viewport) {
+        board.Viewport->height -= menuBarHeight;
+        board.StatusString.rect.top -= menuBarHeight;
+    } else if (board.WindowHeight) {
+        *board.WindowHeight += menuBarHeight;
+    }
+    return board;
+}
+
 }  // namespace orvane2

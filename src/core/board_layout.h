@@ -26,4 +26,10 @@ void SizeWindow(FormState& state);
 // or an unknown height, leaves everything as it is.
 void FitToScreen(Board& board, std::optional<int> availableHeight);
 
+// The board as it lies under a menu bar menuBarHeight twips tall, positions counted from
+// the bar's bottom edge: a window that fits the screen grows by the bar, while one
+// already cut to the screen keeps its height and gives the bar its room from the
+// scrolling viewport, the status line moving up with it.
+Board WithMenuBar(Board board, int menuBarHeight);
+
 }  // namespace orvane2

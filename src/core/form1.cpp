@@ -144,6 +144,21 @@ void Form1::Timer1_Timer()
     cycle_.Timer1_Timer();
 }
 
+void Form1::RunMenuCommand(MenuCommand command)
+{
+    switch (command) {
+        case MenuCommand::ShowHide:
+            showhide_Click();
+            return;
+        case MenuCommand::ChangeConfig:
+            changeconfig_Click();
+            return;
+        case MenuCommand::Exit:
+            exit_Click();
+            return;
+    }
+}
+
 void Form1::showhide_Click()
 {
     ToggleWindow();

@@ -51,6 +51,8 @@ public:
     void Form_Close();
 
     void Timer1_Timer();
+    // A command chosen from the menu, whichever of the menu's places it was chosen in.
+    void RunMenuCommand(MenuCommand command);
     void showhide_Click();
     void changeconfig_Click();
     void exit_Click();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/board.h"
+#include "core/menu.h"
 #include "core/tray_report.h"
 
 #include <cstdint>
@@ -14,10 +15,6 @@ namespace orvane2 {
 // Texts of the window that every front end shows the same way.
 inline constexpr const char* kWindowCaption = "Монитор узлов";
 inline constexpr const char* kTrayToolTip = "Монитор узлов активен";
-inline constexpr const char* kMenuCaption = "Меню";
-inline constexpr const char* kShowHideCaption = "Показать/скрыть в трей (ЛКМ)";
-inline constexpr const char* kChangeConfigCaption = "Сменить конфиг";
-inline constexpr const char* kExitCaption = "Выход";
 
 // How long the window waits for a notification area that went away to come back
 // before it puts its menu on the window and shows itself.
@@ -73,11 +70,11 @@ public:
     // Minimised but left on the task bar.
     virtual void Minimize() = 0;
 
-    // Opens the menu (show/hide, change configuration, exit) with its right edge at the
-    // mouse pointer. Its commands come back as Form1's *_Click handlers.
+    // Opens the menu (kMenuItems, in their order) with its right edge at the mouse
+    // pointer. Its commands come back through Form1::RunMenuCommand.
     virtual void OpenPopupMenu() = 0;
     // Offers the same menu in a menu bar on the window, for a desktop without a
-    // notification area. The window grows by the bar's height, so the board keeps its room.
+    // notification area. The board makes room for the bar as WithMenuBar reckons it.
     virtual void ShowMenuBar() = 0;
     // Takes the menu bar away again (a notification area has appeared), and the window
     // shrinks by its height: the window is then as it is when started with a tray.

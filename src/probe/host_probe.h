@@ -12,7 +12,10 @@ namespace orvane2 {
 // What the last Ping found, in the terms its caller acts on: the host answered, it did
 // not (silence, an ICMP error about the request, any failure of the echo), or the
 // system refuses this program ICMP altogether, so that no host can answer.
-enum class PingOutcome { Answered, NoAnswer, NotPermitted };
+// A batch adds CheckFailed: the host could not be checked at all for want of a resource
+// (a thread for its lookup, a socket), which HostReport::failure names; the next batch
+// tries again.
+enum class PingOutcome { Answered, NoAnswer, NotPermitted, CheckFailed };
 
 // What one host's check in a batch found: its name resolved as Resolve would resolve
 // it, then, when that succeeded, one echo request with no payload.
@@ -22,6 +25,7 @@ struct HostReport {
     std::string address;                          // the dotted address pinged; empty unless resolved
     PingOutcome outcome = PingOutcome::NoAnswer;  // of the echo; NoAnswer unless resolved
     std::int32_t roundTripMs = 0;                 // of the answer; 0 unless answered
+    std::string failure;                          // what was missing; only for CheckFailed
 };
 
 // What the check cycle needs from a host probe: resolve a configured name to a

@@ -216,11 +216,9 @@ QMenu& QtFormView::Menu()
 {
     if (!menu) {
         menu = new QMenu(Q(kMenuCaption), this);
-        QObject::connect(menu->addAction(Q(kShowHideCaption)), &QAction::triggered, this,
-                         [this] { form_->showhide_Click(); });
-        QObject::connect(menu->addAction(Q(kChangeConfigCaption)), &QAction::triggered, this,
-                         [this] { form_->changeconfig_Click(); });
-        QObject::connect(menu->addAction(Q(kExitCaption)), &QAction::triggered, this, [this] { form_->exit_Click(); });
+        for (const MenuItem& item : kMenuItems)
+            QObject::connect(menu->addAction(Q(item.caption)), &QAction::triggered, this,
+                             [this, command = item.command] { form_->RunMenuCommand(command); });
     }
     return *menu;
 }

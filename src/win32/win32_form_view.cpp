@@ -21,7 +21,8 @@ constexpr UINT kShellEnded = WM_APP + 2;   // the process that holds the tray ha
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kTrayTimerId = 2;
 
-enum Command : UINT { kShowHide = 1, kChangeConfig = 2, kExit = 3 };
+// Menu item identifiers: kMenuItems[i] is kFirstMenuCommand + i.
+constexpr UINT kFirstMenuCommand = 1;
 
 // DPI functions of newer Windows versions, looked up at run time so that the program
 // still starts where they are missing (there the system DPI applies).
@@ -358,9 +359,9 @@ void Win32FormView::Minimize()
 HMENU Win32FormView::CreateCommandMenu() const
 {
     const HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, kShowHide, Widen(kShowHideCaption).c_str());
-    AppendMenuW(menu, MF_STRING, kChangeConfig, Widen(kChangeConfigCaption).c_str());
-    AppendMenuW(menu, MF_STRING, kExit, Widen(kExitCaption).c_str());
+    // An item's identifier is its place in the menu plus one: 0 means nothing chosen.
+    for (std::size_t i = 0; i < kMenuItems.size(); ++i)
+        AppendMenuW(menu, MF_STRING, kFirstMenuCommand + i, Widen(kMenuItems[i].caption).c_str());
     return menu;
 }
 
@@ -419,21 +420,9 @@ void Win32FormView::HideMenuBar()
 
 void Win32FormView::RunCommand(UINT command)
 {
-    if (form_ == nullptr)
+    if (form_ == nullptr || command < kFirstMenuCommand || command >= kFirstMenuCommand + kMenuItems.size())
         return;
-    switch (command) {
-        case kShowHide:
-            form_->showhide_Click();
-            break;
-        case kChangeConfig:
-            form_->changeconfig_Click();
-            break;
-        case kExit:
-            form_->exit_Click();
-            break;
-        default:
-            break;
-    }
+    form_->RunMenuCommand(kMenuItems[command - kFirstMenuCommand].command);
 }
 
 std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& request)
