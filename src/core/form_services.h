@@ -65,6 +65,10 @@ public:
     virtual bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) = 0;
     // Appends each line followed by CR LF, creating the file when it is missing.
     virtual bool AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    // Writes bytes as the whole file at path, or nothing: into a new file beside it that
+    // then takes its place. False when any step fails, and then no file of this write is
+    // left behind and a file that was there before is as it was.
+    virtual bool WriteWholeFile(const std::string& /*path*/, std::string_view /*bytes*/) { return false; }
     // Starts a program with its arguments in the current directory, without waiting
     // and without a shell: every argument arrives as it stands.
     virtual bool Launch(const std::string& program, const std::vector<std::string>& arguments) = 0;

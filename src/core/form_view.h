@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/board.h"
+#include "core/journal.h"
 #include "core/menu.h"
 #include "core/tray_report.h"
 
@@ -115,6 +116,17 @@ public:
 
     // Starts the check timer, which calls Form1::Timer1_Timer every intervalMs.
     virtual void StartTimer(int intervalMs) = 0;
+
+    // Opens the journal's window (kJournalTitle) on page, or raises it when it is open:
+    // there is never a second one. It is not modal. Its «Сохранить…» comes back as
+    // Form1::journalSave_Click, and its closing («Закрыть» or the close box) as
+    // Form1::JournalClosed. page outlives the window.
+    virtual void ShowJournal(const JournalPage& /*page*/) {}
+    // The page has changed (new entries, a host's day): an open journal window brings
+    // itself up to date without holding the window's thread up; a closed one does nothing.
+    virtual void JournalChanged() {}
+    // Asks where to save a file, with the desktop's save dialog; nothing when cancelled.
+    virtual std::optional<std::string> ChooseSaveFile(const OpenFileRequest& /*request*/) { return {}; }
 };
 
 }  // namespace orvane2
