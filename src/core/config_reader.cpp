@@ -3,6 +3,7 @@
 
 #include "core/board_layout.h"
 #include "core/config_records.h"
+#include "core/config_text.h"
 #include "core/interval_rule.h"
 
 namespace orvane2 {
@@ -112,7 +113,8 @@ void ReadConfiguration(FormState& state, FormServices& services)
             AddHost(state, services, progress);
     };
     // Each record is taken as soon as it is read: the file is never held whole.
-    const bool read = services.ReadText(state.ConfigPath, [&](std::string_view piece) { splitter.Feed(piece, take); });
+    const bool read =
+        ReadConfigText(services, state.ConfigPath, [&](std::string_view piece) { splitter.Feed(piece, take); });
     if (!read) {
         services.MsgBox(UnreadableFileMessage(state.ConfigPath));
         services.End(1);

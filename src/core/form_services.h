@@ -57,12 +57,10 @@ public:
     bool FileExists(const std::string& path) { return LookUpFile(path) == FileLookup::File; }
     // Deletes the named file; true when it is gone afterwards.
     virtual bool Kill(const std::string& path) = 0;
-    // Reads a text file piece by piece, never holding it whole: every piece goes to take,
-    // in order, as UTF-8 (a character never straddles two pieces). The bytes are taken as
-    // UTF-8 when the whole file is valid UTF-8, else as Windows-1251 (the Cyrillic code
-    // page of older Russian desktops); a leading byte-order mark is dropped. False when
-    // the file cannot be opened or read to its end.
-    virtual bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) = 0;
+    // Hands take the file's bytes as they stand, from its start, a piece of at most a
+    // mebibyte at a time (cut anywhere), until its end or until take returns false. False
+    // when the file cannot be opened or a read fails. Each call reads the file afresh.
+    virtual bool ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take) = 0;
     // Appends each line followed by CR LF, creating the file when it is missing.
     virtual bool AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
     // Writes bytes as the whole file at path, or nothing: into a new file beside it that

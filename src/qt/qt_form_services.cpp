@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "qt/qt_form_services.h"
 
-#include "core/utf8_text.h"
-
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -12,7 +10,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
-#include <QStringConverter>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -30,45 +27,6 @@ QString Q(const std::string& text)
 }
 
 constexpr qint64 kPieceBytes = qint64{1} << 20;
-
-// Hands the file to take from its start, past a UTF-8 byte-order mark, a piece at a
-// time, until its end or until take says stop; false when a read fails.
-bool ReadPieces(QFile& file, const std::function<bool(QByteArrayView)>& take)
-{
-    if (!file.seek(0))
-        return false;
-    for (bool first = true;; first = false) {
-        const QByteArray piece = file.read(kPieceBytes);
-        if (piece.isEmpty())
-            return file.error() == QFileDevice::NoError;
-        QByteArrayView view(piece);
-        if (first && view.startsWith("\xEF\xBB\xBF"))
-            view = view.sliced(3);
-        if (!take(view))
-            return true;
-    }
-}
-
-// Hands take the pieces of UTF-8 text cut at whole characters, the cut-off end of each
-// carried into the next; Left() is what no later piece completed.
-class WholeCharacterPieces {
-public:
-    explicit WholeCharacterPieces(std::function<bool(std::string_view)> take) : take_(std::move(take)) {}
-    bool operator()(QByteArrayView piece)
-    {
-        carried_.append(piece);
-        const std::string_view text(carried_.constData(), static_cast<std::size_t>(carried_.size()));
-        const std::size_t whole = WholeCharacters(text);
-        const bool more = take_(text.substr(0, whole));
-        carried_.remove(0, static_cast<qsizetype>(whole));
-        return more;
-    }
-    const QByteArray& Left() const { return carried_; }
-
-private:
-    std::function<bool(std::string_view)> take_;
-    QByteArray carried_;
-};
 
 }  // namespace
 
@@ -146,35 +104,19 @@ bool QtFormServices::Kill(const std::string& path)
     return !QFileInfo::exists(Q(path));
 }
 
-bool QtFormServices::ReadText(const std::string& path, const std::function<void(std::string_view)>& take)
+bool QtFormServices::ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take)
 {
     QFile file(Q(path));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // First the whole file is checked for UTF-8, up to its first fault; then it is read
-    // again and handed over, as it is or decoded from Windows-1251.
-    bool utf8 = true;
-    WholeCharacterPieces check([&](std::string_view text) {
-        utf8 = QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
-        return utf8;
-    });
-    if (!ReadPieces(file, std::ref(check)))
-        return false;
-    if (utf8 && check.Left().isEmpty()) {
-        WholeCharacterPieces pieces([&](std::string_view text) {
-            take(text);
+    std::string piece(static_cast<std::size_t>(kPieceBytes), '\0');
+    for (;;) {
+        const qint64 got = file.read(piece.data(), kPieceBytes);
+        if (got <= 0)
+            return got == 0;
+        if (!take(std::string_view(piece.data(), static_cast<std::size_t>(got))))
             return true;
-        });
-        return ReadPieces(file, std::ref(pieces));
     }
-    QStringDecoder cp1251("windows-1251");
-    return ReadPieces(file, [&](QByteArrayView piece) {
-        // Without the code page in this Qt build, keep the bytes one to one rather than fail.
-        const QByteArray text =
-            (cp1251.isValid() ? QString(cp1251.decode(piece)) : QString::fromLatin1(piece)).toUtf8();
-        take(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-        return true;
-    });
 }
 
 bool QtFormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)

@@ -2,7 +2,6 @@
 #include "win32/win32_form_services.h"
 
 #include "win32/command_line.h"
-#include "win32/text_file.h"
 #include "win32/unique_handle.h"
 #include "win32/wide_text.h"
 
@@ -14,6 +13,7 @@ namespace orvane2::win32 {
 namespace {
 
 constexpr wchar_t kPostedWindowClass[] = L"Orvane2Posted";
+constexpr DWORD kPieceBytes = 1 << 20;
 
 }  // namespace
 
@@ -110,15 +110,15 @@ FileLookup Win32FormServices::LookUpFile(const std::string& path)
     // Only these errors say that nothing is there; access denied, a sharing violation or
     // a network that does not answer leave the file possibly there.
     switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-        return FileLookup::Missing;
-    default:
-        return FileLookup::Unreachable;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return FileLookup::Missing;
+        default:
+            return FileLookup::Unreachable;
     }
 }
 
@@ -130,9 +130,20 @@ bool Win32FormServices::Kill(const std::string& path)
     return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32FormServices::ReadText(const std::string& path, const std::function<void(std::string_view)>& take)
+bool Win32FormServices::ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take)
 {
-    return ReadTextFile(Widen(path), take);
+    const UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    std::string piece(kPieceBytes, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), piece.data(), kPieceBytes, &got, nullptr))
+            return false;
+        if (got == 0 || !take(std::string_view(piece.data(), got)))
+            return true;
+    }
 }
 
 bool Win32FormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)

@@ -33,7 +33,7 @@ public:
     void PostToWindow(std::function<void()> task) override;
     FileLookup LookUpFile(const std::string& path) override;
     bool Kill(const std::string& path) override;
-    bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override;
+    bool ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take) override;
     bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override;
     bool Launch(const std::string& program, const std::vector<std::string>& arguments) override;
     std::string ExecutablePath() override;

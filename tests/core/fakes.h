@@ -29,7 +29,7 @@ struct Message {
     std::string title;  // empty for the program's own
 };
 
-// Desktop services over an in-memory file system; every step goes to one log.
+// Desktop services over an in-memory file system of bytes; every step goes to one log.
 class FakeServices final : public FormServices {
 public:
     void MsgBox(const std::string& prompt, int style, const std::string& title) override
@@ -63,14 +63,14 @@ public:
         return files.count(path) ? FileLookup::File : FileLookup::Missing;
     }
     bool Kill(const std::string& path) override { return Log("Kill " + path), files.erase(path) > 0; }
-    // Hands the file over in pieces of pieceSize bytes.
-    bool ReadText(const std::string& path, const std::function<void(std::string_view)>& take) override
+    // Hands the file's bytes over in pieces of pieceSize bytes.
+    bool ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take) override
     {
         if (unreadable.count(path) || !files.count(path))
             return false;
-        const std::string_view text = files.at(path);
-        for (std::size_t at = 0; at < text.size(); at += pieceSize)
-            take(text.substr(at, pieceSize));
+        const std::string_view bytes = files.at(path);
+        for (std::size_t at = 0; at < bytes.size() && take(bytes.substr(at, pieceSize));)
+            at += pieceSize;
         return true;
     }
     bool AppendLines(const std::string& path, const Strings& lines) override
@@ -102,7 +102,7 @@ public:
 
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable, unreachable;  // cannot be read; cannot even be looked at
-    std::size_t pieceSize = 5;
+    std::size_t pieceSize = 5;                      // small and odd: cuts land inside characters
     std::vector<Message> messages;
     Strings notices;                    // every box that did not wait, in order
     std::set<std::string> openNotices;  // those still open: clear() closes them

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/config_reader.h"
 #include "core/config_records.h"
+#include "core/config_text.h"
 #include "core/interval_rule.h"
+#include "core/utf8_text.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +75,46 @@ TEST(Records, SplitLikeFreeFormatInputWhateverThePieces)
         EXPECT_EQ(Split(longLine, piece), (Strings{"x" + std::string(RecordSplitter::kMaxRecordBytes - 1, 'y'), "z"}));
         EXPECT_EQ(Split(wider + "\n", piece), Strings{wide}) << "no character cut in two";
     }
+}
+
+// The text the reader takes from a file's bytes: UTF-8 when the whole file is, else
+// Windows-1251, past a byte-order mark; whatever the pieces read, each piece taken is
+// whole characters and no more than a few pieces read.
+TEST(Reader, TakesUtf8WhenTheWholeFileIsElseWindows1251)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"\xEF\xBB\xBFgroup Сеть\n", "group Сеть\n"},  // UTF-8 after a byte-order mark
+        {"group Сеть ёЁ", "group Сеть ёЁ"},            // and without one
+        {"group \xD1\xE5\xF2\xFC \xB8\xA8", "group Сеть ёЁ"},
+        {"\xEF\xBB\xBF\xD1", "С"},  // a mark before Windows-1251
+        {"\xEF\xBB\xBF", ""},
+        {"\xEF\xBB", "п»"},                     // a mark cut short is text
+        {"a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},     // a mark after the start is a character
+        {"group Сеть\xFF", "group РЎРµС‚СЊя"},  // UTF-8 up to the last piece is not enough
+        {"group \xD0", "group Р"},              // nor a character cut off at the end
+        {"\xC0\xAF", "АЇ"},                     // an overlong form
+        {"\xED\xA0\x80", "н\xC2\xA0Ђ"},         // a surrogate
+        {"\xF4\x90\x80\x80", "фђЂЂ"},           // past U+10FFFF
+        {"\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+         "\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},  // U+0800, U+D7FF, U+10000, U+10FFFF
+        {"\x98", "\xC2\x98"},  // undefined in Windows-1251: U+0098, as Windows has it
+    };
+    for (const auto& [bytes, text] : cases)
+        for (const std::size_t size : {1, 2, 7, 4096}) {
+            FakeServices services;
+            services.files["a.cfg"] = bytes;
+            services.pieceSize = size;
+            std::string taken;
+            EXPECT_TRUE(ReadConfigText(services, "a.cfg", [&](std::string_view piece) {
+                EXPECT_EQ(WholeCharacters(piece), piece.size()) << "a piece cut a character";
+                EXPECT_LE(piece.size(), 3 * (size + 3)) << "the file held whole";
+                taken += piece;
+            }));
+            EXPECT_EQ(taken, text) << bytes << " in pieces of " << size;
+        }
+    FakeServices services;
+    services.unreadable = {"a.cfg"};
+    EXPECT_FALSE(ReadConfigText(services, "a.cfg", [](std::string_view) { ADD_FAILURE() << "read"; }));
 }
 
 struct BoardCase {
