@@ -41,19 +41,17 @@ public:
     {
         for (const char c : piece) {
             const auto byte = static_cast<unsigned char>(c);
-            if (due_ == 0 && byte < 0x80)
-                continue;
-            if (due_ == 0) {
+            if (due_ > 0) {
+                if (byte < low_ || byte > high_)
+                    return false;
+                --due_, low_ = 0x80, high_ = 0xBF;
+            } else if (byte >= 0x80) {
                 if (byte < 0xC2 || byte > 0xF4)
                     return false;
                 due_ = byte < 0xE0 ? 1 : byte < 0xF0 ? 2 : 3;
                 low_ = byte == 0xE0 ? 0xA0 : byte == 0xF0 ? 0x90 : 0x80;
                 high_ = byte == 0xED ? 0x9F : byte == 0xF4 ? 0x8F : 0xBF;
-                continue;
             }
-            if (byte < low_ || byte > high_)
-                return false;
-            --due_, low_ = 0x80, high_ = 0xBF;
         }
         return true;
     }
