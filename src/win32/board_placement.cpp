@@ -61,6 +61,7 @@ Board Win32FormView::Shown() const
 {
     if (menuBar_ == nullptr)
         return board_;
+    // The bar's height at the window's DPI, in whole twips.
     const int barTwips = MetricAt(SM_CYMENU, dpi_) * layout::kTwipsPerInch / static_cast<int>(dpi_);
     return WithMenuBar(board_, barTwips);
 }
