@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "win32/marked_icon.h"
 
+#include "core/tray_mark.h"
 #include "win32/resource.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 namespace orvane2::win32 {
 
 namespace {
-
-// The marks' colours, as the Qt front end draws them (0x00RRGGBB, as a DIB holds them).
-constexpr std::uint32_t kSilentColor = 0xE61414;
-constexpr std::uint32_t kAnswerColor = 0x28C83C;
-constexpr std::uint32_t kRingColor = 0xFFFFFF;
 
 struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
@@ -67,25 +64,28 @@ std::vector<std::uint32_t> Pixels(HICON icon, int side)
     return pixels;
 }
 
-// The disc in the lower right corner, as the Qt front end draws it: 0.55 of the side
-// across, a white ring a sixteenth of the side wide (at least a pixel) around the colour.
-// Each pixel on an edge is sampled at 4 x 4 points, so the edge is smooth.
-void DrawMark(std::vector<std::uint32_t>& pixels, int side, std::uint32_t colour)
+// The mark's disc over the pixels (side x side), where and in the colours the geometry
+// says (0x00RRGGBB, as a DIB holds them): the ring where the disc covers, the mark's
+// colour where its core does. Each pixel on an edge is sampled at 4 x 4 points, so the
+// edge is smooth.
+void DrawMark(std::vector<std::uint32_t>& pixels, int side, const MarkGeometry& mark)
 {
     constexpr int kSamples = 4;
-    const double diameter = side * 0.55;
-    const double centre = side - diameter / 2;
-    const double outer = diameter / 2;
-    const double inner = outer - std::max(1.0, side / 16.0);
-    const int first = std::max(0, static_cast<int>(side - diameter));
-    for (int y = first; y < side; ++y) {
-        for (int x = first; x < side; ++x) {
+    const double outer = mark.outerRadius;
+    const double inner = mark.innerRadius;
+    // Only the pixels of the square around the disc can be covered.
+    const auto from = [](double centre, double radius) { return std::max(0, static_cast<int>(centre - radius)); };
+    const auto to = [side](double centre, double radius) {
+        return std::min(side, static_cast<int>(std::ceil(centre + radius)));
+    };
+    for (int y = from(mark.centreY, outer); y < to(mark.centreY, outer); ++y) {
+        for (int x = from(mark.centreX, outer); x < to(mark.centreX, outer); ++x) {
             int inOuter = 0;
             int inInner = 0;
             for (int sy = 0; sy < kSamples; ++sy) {
                 for (int sx = 0; sx < kSamples; ++sx) {
-                    const double dx = x + (sx + 0.5) / kSamples - centre;
-                    const double dy = y + (sy + 0.5) / kSamples - centre;
+                    const double dx = x + (sx + 0.5) / kSamples - mark.centreX;
+                    const double dy = y + (sy + 0.5) / kSamples - mark.centreY;
                     const double distance2 = dx * dx + dy * dy;
                     inOuter += distance2 <= outer * outer ? 1 : 0;
                     inInner += distance2 <= inner * inner ? 1 : 0;
@@ -93,7 +93,6 @@ void DrawMark(std::vector<std::uint32_t>& pixels, int side, std::uint32_t colour
             }
             if (inOuter == 0)
                 continue;
-            // Over the icon: the ring where the disc covers, the colour where its core does.
             const double disc = inOuter / double(kSamples * kSamples);
             const double core = inInner / double(kSamples * kSamples);
             std::uint32_t& p = pixels[static_cast<std::size_t>(y * side + x)];
@@ -102,7 +101,8 @@ void DrawMark(std::vector<std::uint32_t>& pixels, int side, std::uint32_t colour
             std::uint32_t mixed = static_cast<std::uint32_t>(alpha * 255 + 0.5) << 24;
             for (int shift = 0; shift < 24; shift += 8) {
                 const auto channel = [shift](std::uint32_t c) { return ((c >> shift) & 0xFF) / 255.0; };
-                const double value = channel(p) * below + channel(kRingColor) * (disc - core) + channel(colour) * core;
+                const double value =
+                    channel(p) * below + channel(mark.ringRgb) * (disc - core) + channel(mark.markRgb) * core;
                 mixed |= static_cast<std::uint32_t>(value / alpha * 255 + 0.5) << shift;
             }
             p = mixed;
@@ -138,12 +138,13 @@ UniqueIcon IconOf(const std::vector<std::uint32_t>& pixels, int side)
 UniqueIcon MarkedIcon(HINSTANCE instance, int side, TrayMark mark)
 {
     UniqueIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON, side, side, 0)));
-    if (!icon || mark == TrayMark::None)
+    const std::optional<MarkGeometry> geometry = MarkFor(mark, side);
+    if (!icon || !geometry)
         return icon;
     std::vector<std::uint32_t> pixels = Pixels(icon.get(), side);
     if (pixels.empty())
         return icon;  // the icon without its mark is better than none
-    DrawMark(pixels, side, mark == TrayMark::SomeSilent ? kSilentColor : kAnswerColor);
+    DrawMark(pixels, side, *geometry);
     UniqueIcon marked = IconOf(pixels, side);
     return marked ? std::move(marked) : std::move(icon);
 }

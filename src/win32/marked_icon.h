@@ -9,7 +9,7 @@
 namespace orvane2::win32 {
 
 // The program's icon (the resource IDI_RADAR of instance) side pixels square, with the
-// board's mark in its lower right corner: a red disc in a white ring while a host does not
+// board's mark where MarkFor puts it: a red disc in a white ring while a host does not
 // answer, a green one while all do, the icon as it is for TrayMark::None. Drawn anew for
 // each size, so the mark stays sharp from 16 px to the sizes of high DPI. Null when the
 // system refuses the icon.

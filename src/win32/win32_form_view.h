@@ -27,7 +27,9 @@ namespace orvane2::win32 {
 // host labels STATIC controls, both placed from the board's twips at the window's DPI,
 // on the window itself or, for a board taller than the screen, in a scroll area.
 // It draws and asks; every decision is Form1's, which it calls back for the timer, the
-// tray icon, the menu commands and the close box.
+// tray icon, the menu commands and the close box. Its member functions lie in files by
+// job: win32_form_view.cpp (the window's life), board_placement.cpp, command_menu.cpp,
+// file_dialog.cpp, tray_icon_view.cpp and window_procedure.cpp.
 class Win32FormView final : public FormView {
 public:
     // Exceptions raised by the window's behaviour inside a window procedure go to the
@@ -76,7 +78,6 @@ private:
     // An event of the tray icon: a click on its balloon, else a mouse message.
     void TrayEvent(UINT event);
 
-    UINT Dpi() const;
     // A rectangle in twips as pixels at the current DPI, from a corner in pixels.
     RECT PixelRect(const Rect& r, int originLeft, int originTop) const;
     RECT LabelRect(std::size_t index) const;
@@ -85,6 +86,8 @@ private:
                        const RECT& rect) const;
     // Where the boxes and labels lie: the scroll area's content, else the window.
     HWND BoardParent() const;
+    // The board as the window shows it: under the menu bar while there is one.
+    Board Shown() const;
     // Puts every control at its place at the current DPI, in the current font.
     void LayOut();
     void UpdateFont();
@@ -93,10 +96,7 @@ private:
     // area the window is wider by the scroll bar, so that the bar covers no box.
     void FitHeight();
     // The scroll area over the top of the client area, at the current DPI.
-    void PlaceScrollArea();
-    // A system metric at the window's DPI.
-    int Metric(int index) const;
-    RECT OuterRect(int clientWidthTwips, int clientHeightTwips) const;
+    void PlaceScrollArea(const Board& shown);
     HMENU CreateCommandMenu() const;
 
     HINSTANCE instance_;
@@ -104,13 +104,13 @@ private:
     HWND window_ = nullptr;
     Form1* form_ = nullptr;
     UINT dpi_ = 96;
-    HFONT font_ = nullptr;
+    UniqueGdiObject<HFONT> font_;
     UniqueIcon icon_;
     UniqueIcon smallIcon_;
-    HMENU menuBar_ = nullptr;
-    int menuRoom_ = 0;  // twips the menu bar took from a scrolling board
+    HMENU menuBar_ = nullptr;  // while the window shows its menu bar
 
-    Board board_;               // as placed, with the labels' colours (0x00BBGGRR is a COLORREF)
+    // As placed, with the labels' colours (0x00BBGGRR is a COLORREF); Shown() lays it under the bar.
+    Board board_;
     std::vector<HWND> frames_;  // index 0 stands for the hidden template: no control
     std::vector<HWND> labels_;  // likewise
     HWND status_ = nullptr;
