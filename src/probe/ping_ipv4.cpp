@@ -8,11 +8,11 @@
 
 #include "probe/echo_reply.h"
 #include "probe/host_batch.h"
-#include "probe/windows_codes.h"
+#include "probe/status_codes.h"
 #ifdef _WIN32
-#include "probe/windows_probe_platform.h"
+#include "probe/windows/probe_platform.h"
 #else
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/probe_platform.h"
 #endif
 
 namespace orvane2 {
@@ -147,7 +147,7 @@ bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::st
         // Only a successful echo reply counts as an answer. A record reporting an ICMP
         // error (host unreachable, TTL expired, ...) means the host did not answer.
         const EchoReplyRecord record = ReadEchoReply(reply);
-        if (record.status == static_cast<std::uint32_t>(wincodes::kIpSuccess)) {
+        if (record.status == static_cast<std::uint32_t>(codes::kIpSuccess)) {
             result = true;
             RoundTripTime = static_cast<std::int32_t>(record.roundTripTime);
         } else {
@@ -194,10 +194,10 @@ std::int32_t ResolveOn(ProbePlatform& platform, const std::string& NameOrIP, std
     const std::optional<HostEntry> entry = platform.LookupHost(name);
     const std::int32_t lookupError = platform.LastError();
     if (!entry) {
-        result = NonZero(lookupError, wincodes::kWsaHostNotFound);
+        result = NonZero(lookupError, codes::kWsaHostNotFound);
     } else if (entry->addresses.empty()) {
         // The name exists but has no IPv4 address to offer.
-        result = wincodes::kWsaNoData;
+        result = codes::kWsaNoData;
     } else {
         const std::optional<std::string> dotted = platform.FormatAddress(entry->addresses.front());
         if (!dotted) {

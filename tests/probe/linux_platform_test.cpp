@@ -24,10 +24,10 @@
 #include <tuple>
 
 #include "batch_board.h"
-#include "probe/echo_privilege.h"
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/icmp_socket.h"
+#include "probe/linux/probe_platform.h"
 #include "probe/ping_ipv4.h"
-#include "probe/status_mapping.h"
+#include "probe/linux/status_mapping.h"
 
 namespace orvane2 {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/windows_echo_batch.h"
+#include "probe/windows/echo_batch.h"
 
 // winsock2.h must come before windows.h; winternl.h declares the I/O APC routine that
 // icmpapi.h then takes for IcmpSendEcho2, as Windows since Vista and Wine call it.
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "probe/windows_codes.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -72,14 +72,14 @@ struct Requests {
 EchoResult ResultOf(const Request& request, DWORD replies, std::int32_t error)
 {
     if (replies == 0)
-        return {error != 0 ? error : wincodes::kIpGeneralFailure, 0};
+        return {error != 0 ? error : codes::kIpGeneralFailure, 0};
     ICMP_ECHO_REPLY first{};
     std::memcpy(&first, request.reply, sizeof first);
     if (first.Status != IP_SUCCESS)
         return {static_cast<std::int32_t>(first.Status), 0};
     if (first.Address != request.destination)
-        return {wincodes::kIpGeneralFailure, 0};
-    return {wincodes::kIpSuccess, first.RoundTripTime};
+        return {codes::kIpGeneralFailure, 0};
+    return {codes::kIpSuccess, first.RoundTripTime};
 }
 
 // Run by the service, through an APC on the thread that sent the request, while that
@@ -179,7 +179,7 @@ Clock::time_point WindowsEchoBatch::ReportOverdue(Clock::time_point now)
         if (!request.withService || request.reported)
             continue;
         if (now >= request.deadline + kLateResult)
-            requests_->Report(request, {wincodes::kIpReqTimedOut, 0});
+            requests_->Report(request, {codes::kIpReqTimedOut, 0});
         else
             next = std::min(next, request.deadline + kLateResult);
     }

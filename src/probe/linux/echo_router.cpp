@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/echo_exchange.h"
+#include "probe/linux/echo_router.h"
 
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
@@ -16,9 +16,9 @@
 #include <memory>
 #include <optional>
 
-#include "probe/icmp_packet.h"
-#include "probe/status_mapping.h"
-#include "probe/windows_codes.h"
+#include "probe/linux/icmp_packet.h"
+#include "probe/linux/status_mapping.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -89,7 +89,7 @@ void EchoRouter::Send(std::size_t request, std::uint32_t destination, std::span<
     const auto started = Clock::now();
     if (requests_.size() > 0xFFFF) {
         // Every sequence number is taken: a second request with one could not be told apart.
-        settled_.emplace_back(request, Failed(wincodes::kIpGeneralFailure));
+        settled_.emplace_back(request, Failed(codes::kIpGeneralFailure));
         return;
     }
     Request& sent = requests_.emplace_back();
@@ -142,7 +142,7 @@ void EchoRouter::Collect(Clock::time_point until, int wakeFd, const Sink& sink)
             break;
         }
         if ((entries[0].revents & POLLNVAL) != 0) {
-            SettleAll(wincodes::kErrorInvalidHandle);
+            SettleAll(codes::kErrorInvalidHandle);
             break;
         }
         if ((entries[0].revents & POLLERR) != 0) {
@@ -188,7 +188,7 @@ void EchoRouter::ExpireDue(Clock::time_point now)
 {
     for (Request& request : requests_) {
         if (!request.settled && request.deadline <= now) {
-            Settle(request, Failed(wincodes::kIpReqTimedOut));
+            Settle(request, Failed(codes::kIpReqTimedOut));
         }
     }
 }
@@ -231,7 +231,7 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
                     : icmp::ClassifyIcmpMessage(packet, from.sin_addr.s_addr, request->key);
             if (found.verdict == icmp::Verdict::kAnswer) {
                 EchoOutcome outcome;
-                outcome.status = wincodes::kIpSuccess;
+                outcome.status = codes::kIpSuccess;
                 outcome.source = request->key.destination;
                 outcome.roundTripMs = WholeMilliseconds(receivedAt - request->sentAt);
                 outcome.dataSize = std::min(found.data.size(), request->dataOut.size());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "probe/unique_fd.h"
+#include "probe/linux/unique_fd.h"
 
 namespace orvane2 {
 

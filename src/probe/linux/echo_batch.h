@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "probe/echo_exchange.h"
+#include "probe/linux/echo_router.h"
 #include "probe/probe_platform.h"
-#include "probe/unique_fd.h"
+#include "probe/linux/unique_fd.h"
 
 namespace orvane2 {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/probe_platform.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -14,13 +14,13 @@
 #include <cstring>
 #include <memory>
 
-#include "probe/echo_exchange.h"
-#include "probe/echo_privilege.h"
+#include "probe/linux/echo_router.h"
+#include "probe/linux/icmp_socket.h"
 #include "probe/echo_reply.h"
-#include "probe/linux_echo_batch.h"
-#include "probe/status_mapping.h"
-#include "probe/unique_fd.h"
-#include "probe/windows_codes.h"
+#include "probe/linux/echo_batch.h"
+#include "probe/linux/status_mapping.h"
+#include "probe/linux/unique_fd.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -59,8 +59,8 @@ std::uint32_t LinuxProbePlatform::ParseAddress(const std::string& text)
 std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version)
 {
     if ((version & 0xFF) == 0) {
-        lastError_ = wincodes::kWsaVerNotSupported;
-        return wincodes::kWsaVerNotSupported;
+        lastError_ = codes::kWsaVerNotSupported;
+        return codes::kWsaVerNotSupported;
     }
     ++startedSockets_;
     lastError_ = 0;
@@ -70,7 +70,7 @@ std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version)
 std::int32_t LinuxProbePlatform::CleanupSockets()
 {
     if (startedSockets_ == 0) {
-        lastError_ = wincodes::kWsaNotInitialised;
+        lastError_ = codes::kWsaNotInitialised;
         return -1;
     }
     --startedSockets_;
@@ -119,7 +119,7 @@ std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, s
 {
     if (bound == 0) {
         // Not even the terminator fits.
-        lastError_ = wincodes::kErrorInvalidParameter;
+        lastError_ = codes::kErrorInvalidParameter;
         return std::nullopt;
     }
     lastError_ = 0;
@@ -194,11 +194,11 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
                                            std::int32_t timeoutMs)
 {
     if (payload == nullptr && payloadSize != 0) {
-        lastError_ = wincodes::kErrorInvalidParameter;
+        lastError_ = codes::kErrorInvalidParameter;
         return 0;
     }
     if (reply.size() < payloadSize + kReplyOverhead) {
-        lastError_ = wincodes::kIpBufTooSmall;
+        lastError_ = codes::kIpBufTooSmall;
         return 0;
     }
     const int fd = DescriptorOf(handle);
@@ -206,20 +206,20 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
     socklen_t length = sizeof type;
     if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 ||
         (type != SOCK_DGRAM && type != SOCK_RAW)) {
-        lastError_ = wincodes::kErrorInvalidHandle;
+        lastError_ = codes::kErrorInvalidHandle;
         return 0;
     }
     const EchoSocketKind kind = type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw;
     const std::span<const std::byte> request(reinterpret_cast<const std::byte*>(payload), payloadSize);
     const EchoOutcome outcome =
         ExchangeEcho(fd, kind, destination, request, timeoutMs, reply.subspan(kEchoReplyRecordSize));
-    if (outcome.status != wincodes::kIpSuccess) {
+    if (outcome.status != codes::kIpSuccess) {
         lastError_ = outcome.status;
         return 0;
     }
     EchoReplyRecord record;
     record.address = outcome.source;
-    record.status = static_cast<std::uint32_t>(wincodes::kIpSuccess);
+    record.status = static_cast<std::uint32_t>(codes::kIpSuccess);
     record.roundTripTime = outcome.roundTripMs;
     record.dataSize = static_cast<std::uint16_t>(outcome.dataSize);
     WriteEchoReply(reply, record);

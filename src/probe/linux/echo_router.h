@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "probe/icmp_packet.h"
+#include "probe/linux/icmp_packet.h"
 
 namespace orvane2 {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "probe/probe_platform.h"
-#include "probe/unique_fd.h"
+#include "probe/linux/unique_fd.h"
 
 namespace orvane2 {
 
@@ -11,7 +11,7 @@ namespace orvane2 {
 // when it is given one, else through a ping socket where net.ipv4.ping_group_range
 // admits the user, else through a raw socket of its own (root or CAP_NET_RAW). A batch
 // reads the shared socket itself; a Ping reads a duplicate of it. Error codes are
-// the Windows numbers of windows_codes.h, except the errno values that OpenEcho and
+// the Windows numbers of status_codes.h, except the errno values that OpenEcho and
 // CloseEcho report.
 class LinuxProbePlatform final : public ProbePlatform {
 public:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/echo_privilege.h"
+#include "probe/linux/icmp_socket.h"
 
 #include <linux/icmp.h>
 #include <netinet/in.h>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "probe/icmp_packet.h"
+#include "probe/linux/icmp_packet.h"
 
 namespace orvane2 {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/linux_echo_batch.h"
+#include "probe/linux/echo_batch.h"
 
 #include <unistd.h>
 
