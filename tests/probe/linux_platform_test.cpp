@@ -26,8 +26,8 @@
 #include "batch_board.h"
 #include "probe/linux/icmp_socket.h"
 #include "probe/linux/probe_platform.h"
-#include "probe/ping_ipv4.h"
 #include "probe/linux/status_mapping.h"
+#include "probe/ping_ipv4.h"
 
 namespace orvane2 {
 namespace {

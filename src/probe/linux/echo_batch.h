@@ -2,8 +2,8 @@
 #pragma once
 
 #include "probe/linux/echo_router.h"
-#include "probe/probe_platform.h"
 #include "probe/linux/unique_fd.h"
+#include "probe/probe_platform.h"
 
 namespace orvane2 {
 

@@ -14,10 +14,10 @@
 #include <cstring>
 #include <memory>
 
-#include "probe/linux/echo_router.h"
-#include "probe/linux/icmp_socket.h"
 #include "probe/echo_reply.h"
 #include "probe/linux/echo_batch.h"
+#include "probe/linux/echo_router.h"
+#include "probe/linux/icmp_socket.h"
 #include "probe/linux/status_mapping.h"
 #include "probe/linux/unique_fd.h"
 #include "probe/status_codes.h"

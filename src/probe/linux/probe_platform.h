@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "probe/probe_platform.h"
 #include "probe/linux/unique_fd.h"
+#include "probe/probe_platform.h"
 
 namespace orvane2 {
 
