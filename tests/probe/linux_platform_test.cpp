@@ -166,7 +166,9 @@ protected:
     {
         if (GetParam() == "ping")
             return PingIPv4();
-        shared_.reset(OpenRawIcmpSocket());
+        IcmpSocket opened = OpenIcmpSocket();  // as at start-up: the namespace admits no ping socket
+        EXPECT_EQ(opened.kind, IcmpSocketKind::kRaw);
+        shared_ = std::move(opened.fd);
         return PingIPv4(std::make_unique<LinuxProbePlatform>(shared_.get()));
     }
 

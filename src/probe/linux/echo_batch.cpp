@@ -8,7 +8,7 @@
 
 namespace orvane2 {
 
-LinuxEchoBatch::LinuxEchoBatch(UniqueFd socket, int borrowed, EchoSocketKind kind, UniqueFd wake)
+LinuxEchoBatch::LinuxEchoBatch(UniqueFd socket, int borrowed, IcmpSocketKind kind, UniqueFd wake)
     : socket_(std::move(socket)), wake_(std::move(wake)), router_(socket_ ? socket_.get() : borrowed, kind)
 {}
 

@@ -14,7 +14,7 @@ class LinuxEchoBatch final : public EchoBatch {
 public:
     // Over socket, which the batch owns, or over borrowed (a socket that outlives the
     // batch) when socket is empty; wake is an eventfd.
-    LinuxEchoBatch(UniqueFd socket, int borrowed, EchoSocketKind kind, UniqueFd wake);
+    LinuxEchoBatch(UniqueFd socket, int borrowed, IcmpSocketKind kind, UniqueFd wake);
 
     void Send(std::size_t request, std::uint32_t destination, std::int32_t timeoutMs) override;
     void Collect(Clock::time_point until, const ResultSink& sink) override;

@@ -73,7 +73,7 @@ struct EchoRouter::Request {
     bool settled = false;
 };
 
-EchoRouter::EchoRouter(int fd, EchoSocketKind kind)
+EchoRouter::EchoRouter(int fd, IcmpSocketKind kind)
     : fd_(fd), kind_(kind), buffer_(std::make_unique_for_overwrite<std::byte[]>(kMaxPacketSize))
 {
     const std::uint32_t random = RandomBits();
@@ -109,7 +109,7 @@ void EchoRouter::Send(std::size_t request, std::uint32_t destination, std::span<
         Settle(sent, Failed(IpStatusForErrno(errno)));
         return;
     }
-    if (kind_ == EchoSocketKind::kPing && requests_.size() == 1) {
+    if (kind_ == IcmpSocketKind::kPing && requests_.size() == 1) {
         // The kernel replaced our identifier by the socket's own (its local "port").
         sockaddr_in local{};
         socklen_t length = sizeof local;
@@ -223,7 +223,7 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
         }
         const auto receivedAt = Clock::now();
         const std::span<const std::byte> packet(buffer_.get(), static_cast<std::size_t>(received));
-        const bool raw = kind_ == EchoSocketKind::kRaw;
+        const bool raw = kind_ == IcmpSocketKind::kRaw;
         const auto sequence = raw ? icmp::SequenceOfIpPacket(packet) : icmp::SequenceOfIcmpMessage(packet);
         if (Request* request = sequence ? Find(*sequence) : nullptr) {
             const icmp::Classification found =
@@ -306,7 +306,7 @@ void EchoRouter::ReadErrorQueue()
     }
 }
 
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+EchoOutcome ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
                          std::int32_t timeoutMs, std::span<std::byte> dataOut)
 {
     EchoRouter router(fd, kind);

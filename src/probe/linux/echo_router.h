@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "probe/linux/icmp_packet.h"
+#include "probe/linux/icmp_socket.h"
 
 namespace orvane2 {
-
-// The two kinds of socket that can carry an echo request on Linux.
-enum class EchoSocketKind {
-    kPing,  // SOCK_DGRAM/IPPROTO_ICMP: the kernel owns the identifier, no IP header
-    kRaw,   // SOCK_RAW/IPPROTO_ICMP: sees every ICMP packet, with IP header
-};
 
 struct EchoOutcome {
     std::int32_t status = 0;        // Windows IP status; 0 when the echo reply came
@@ -38,7 +33,7 @@ public:
     using Clock = std::chrono::steady_clock;
     using Sink = std::function<void(std::size_t request, const EchoOutcome& outcome)>;
 
-    EchoRouter(int fd, EchoSocketKind kind);
+    EchoRouter(int fd, IcmpSocketKind kind);
     ~EchoRouter();
     EchoRouter(const EchoRouter&) = delete;
     EchoRouter& operator=(const EchoRouter&) = delete;
@@ -69,7 +64,7 @@ private:
     void ReadErrorQueue();
 
     int fd_;
-    EchoSocketKind kind_;
+    IcmpSocketKind kind_;
     std::uint16_t id_;             // the kernel's own on a ping socket, once known
     std::uint16_t firstSequence_;  // requests_[i] has sequence firstSequence_ + i
     std::vector<Request> requests_;
@@ -80,7 +75,7 @@ private:
 // Sends one echo request with its own identifier and sequence number to destination
 // and waits for its answer until timeoutMs after the call began, through an EchoRouter
 // of its own. The echoed payload is copied into dataOut, cut to its size.
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+EchoOutcome ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
                          std::int32_t timeoutMs, std::span<std::byte> dataOut);
 
 }  // namespace orvane2

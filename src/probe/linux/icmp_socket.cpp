@@ -3,71 +3,25 @@
 
 #include <linux/icmp.h>
 #include <netinet/in.h>
-#include <sys/capability.h>
 #include <sys/socket.h>
 
-#include <memory>
-#include <type_traits>
+#include <cerrno>
+#include <utility>
 
+#include "probe/linux/capabilities.h"
 #include "probe/linux/icmp_packet.h"
 
 namespace orvane2 {
 namespace {
 
-struct CapabilityStateFree {
-    void operator()(cap_t state) const { cap_free(state); }
-};
-using CapabilityState = std::unique_ptr<std::remove_pointer_t<cap_t>, CapabilityStateFree>;
-
-bool PingSocketAllowed()
+// A ping socket is refused with these when the user may not use one.
+bool PingSocketRefused(int error)
 {
-    return static_cast<bool>(UniqueFd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP)));
+    return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
 }
 
-// Raises CAP_NET_RAW from the permitted into the effective set, when it is permitted,
-// and opens the raw socket with it.
-UniqueFd OpenWithCapability()
-{
-    const CapabilityState state(cap_get_proc());
-    cap_value_t netRaw[] = {CAP_NET_RAW};
-    cap_flag_value_t permitted = CAP_CLEAR;
-    if (!state || cap_get_flag(state.get(), CAP_NET_RAW, CAP_PERMITTED, &permitted) != 0 || permitted != CAP_SET ||
-        cap_set_flag(state.get(), CAP_EFFECTIVE, 1, netRaw, CAP_SET) != 0 || cap_set_proc(state.get()) != 0) {
-        return UniqueFd();
-    }
-    return UniqueFd(OpenRawIcmpSocket());
-}
-
-// Empties the permitted, effective and inheritable sets (the ambient set follows the
-// permitted one) and checks that the kernel holds nothing more for this process.
-bool DropEveryCapability()
-{
-    const CapabilityState none(cap_init());
-    if (!none || cap_set_proc(none.get()) != 0) {
-        return false;
-    }
-    const CapabilityState now(cap_get_proc());
-    return now && cap_compare(now.get(), none.get()) == 0;
-}
-
-}  // namespace
-
-int OpenRawIcmpSocket()
-{
-    UniqueFd fd(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
-    if (fd) {
-        // A raw ICMP socket sees all ICMP traffic of the host; let only the types that
-        // can answer a request wake us up. Without the filter everything still works,
-        // only with more reading.
-        icmp_filter filter{};
-        filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
-                        (1u << icmp::kParameterProblem));
-        setsockopt(fd.get(), SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
-        SetReceiveBuffer(fd.get());
-    }
-    return fd.release();
-}
-
+// Gives an ICMP socket a receive buffer that holds the answers of 255 hosts arriving at
+// once, as far as net.core.rmem_max allows.
 void SetReceiveBuffer(int fd)
 {
     // An answer takes 832 bytes of the buffer (measured on a veth), so the usual default
@@ -78,11 +32,51 @@ void SetReceiveBuffer(int fd)
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
+IcmpSocket Opened(UniqueFd fd, IcmpSocketKind kind)
+{
+    SetReceiveBuffer(fd.get());
+    return {std::move(fd), kind, 0};
+}
+
+IcmpSocket Failed(int error)
+{
+    return {UniqueFd(), IcmpSocketKind::kPing, error};
+}
+
+}  // namespace
+
+IcmpSocket OpenIcmpSocket()
+{
+    UniqueFd ping(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
+    if (ping) {
+        // Without IP_RECVERR the kernel drops ICMP errors about our requests.
+        const int on = 1;
+        if (setsockopt(ping.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0)
+            return Failed(errno);
+        return Opened(std::move(ping), IcmpSocketKind::kPing);
+    }
+    if (!PingSocketRefused(errno))
+        return Failed(errno);
+    if (!RaiseNetRaw())
+        return Failed(EPERM);
+    UniqueFd raw(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
+    if (!raw)
+        return Failed(errno);
+    // A raw ICMP socket sees all ICMP traffic of the host; let only the types that can
+    // answer a request wake us up. Without the filter everything still works, only with
+    // more reading.
+    icmp_filter filter{};
+    filter.data = ~((1u << icmp::kEchoReply) | (1u << icmp::kDestUnreachable) | (1u << icmp::kTimeExceeded) |
+                    (1u << icmp::kParameterProblem));
+    setsockopt(raw.get(), SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+    return Opened(std::move(raw), IcmpSocketKind::kRaw);
+}
+
 EchoPrivilege::EchoPrivilege()
 {
-    if (!PingSocketAllowed()) {
-        raw_ = OpenWithCapability();
-    }
+    IcmpSocket socket = OpenIcmpSocket();
+    if (socket.kind == IcmpSocketKind::kRaw)
+        raw_ = std::move(socket.fd);
     dropped_ = DropEveryCapability();
 }
 

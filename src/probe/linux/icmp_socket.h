@@ -5,24 +5,33 @@
 
 namespace orvane2 {
 
-// Opens a raw ICMP socket, filtered to the types that can answer an echo request, with
-// room for the answers of a whole board (SetReceiveBuffer). Needs CAP_NET_RAW in the
-// effective set; -1 with errno set otherwise.
-int OpenRawIcmpSocket();
+// The two kinds of socket that can carry an echo request on Linux.
+enum class IcmpSocketKind {
+    kPing,  // SOCK_DGRAM/IPPROTO_ICMP: the kernel owns the identifier, no IP header
+    kRaw,   // SOCK_RAW/IPPROTO_ICMP: sees every ICMP packet, with IP header
+};
 
-// Gives an ICMP socket a receive buffer that holds the answers of 255 hosts arriving at
-// once, as far as net.core.rmem_max allows.
-void SetReceiveBuffer(int fd);
+struct IcmpSocket {
+    UniqueFd fd;  // empty when none could be had, and then error says why
+    IcmpSocketKind kind = IcmpSocketKind::kPing;
+    int error = 0;  // an errno value
+};
 
-// The program's one use of a capability, made before anything else runs. Where the
-// kernel refuses this process a ping socket and CAP_NET_RAW is in its permitted set
-// (a file capability, or root), it makes the capability effective just long enough
-// to open the raw ICMP socket that the probes share for the whole run. Then, in
-// every case, it drops every capability from the permitted, effective and
-// inheritable sets for good. The bounding set stays, so that the program started
-// again after a configuration switch gets its file's capability again.
-// Construct it first thing in main(), before anything reads the environment or
-// loads a library by name (Qt loads plugins named by the user's environment).
+// The one place where the probe opens an ICMP socket. A ping socket where the kernel
+// admits this process's group (net.ipv4.ping_group_range), with IP_RECVERR so that ICMP
+// errors about its requests come through; else, when CAP_NET_RAW is in the permitted set,
+// a raw socket, the capability made effective to open it, filtered to the types that can
+// answer a request. Either has room for the answers of a whole board. Once every
+// capability is dropped only a ping socket can be had, and where the kernel refuses one
+// the error is EPERM, the raw socket's refusal.
+IcmpSocket OpenIcmpSocket();
+
+// The program's one use of a capability, made before anything else runs: it opens the
+// ICMP socket (OpenIcmpSocket) and keeps it when it is the raw one, which the probes
+// then share for the whole run; a ping socket is closed again, as every batch opens one
+// of its own. Then, in every case, it drops every capability (DropEveryCapability).
+// Construct it first thing in main(), before anything reads the environment or loads a
+// library by name (Qt loads plugins named by the user's environment).
 class EchoPrivilege {
 public:
     EchoPrivilege();

@@ -29,12 +29,6 @@ namespace {
 // bytes of a quoted header.
 constexpr std::size_t kReplyOverhead = kEchoReplyRecordSize + 8;
 
-// A ping socket is refused with these when the user may not use one.
-bool PingSocketRefused(int error)
-{
-    return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
-}
-
 // The descriptor behind a handle, or -1 when the value cannot be one.
 int DescriptorOf(EchoHandle handle)
 {
@@ -132,56 +126,36 @@ EchoHandle LinuxProbePlatform::OpenEcho()
         // Each probe gets its own descriptor of the shared socket, which CloseEcho closes.
         UniqueFd copy(::fcntl(sharedRawSocket_, F_DUPFD_CLOEXEC, 0));
         lastError_ = copy ? 0 : errno;
-        return copy ? copy.release() : kInvalidEchoHandle;
+        if (!copy)
+            return kInvalidEchoHandle;
+        openEchoes_[copy.get()] = IcmpSocketKind::kRaw;
+        return copy.release();
     }
-    UniqueFd fd = OpenEchoSocket();
-    lastError_ = fd ? 0 : errno;
-    return fd ? fd.release() : kInvalidEchoHandle;
-}
-
-UniqueFd LinuxProbePlatform::OpenEchoSocket()
-{
-    UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
-    if (fd) {
-        // Without IP_RECVERR the kernel drops ICMP errors about our requests.
-        const int on = 1;
-        if (setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0)
-            return UniqueFd();
-        return fd;
-    }
-    if (!PingSocketRefused(errno))
-        return UniqueFd();
-    return UniqueFd(OpenRawIcmpSocket());
+    IcmpSocket socket = OpenIcmpSocket();
+    lastError_ = socket.error;
+    if (!socket.fd)
+        return kInvalidEchoHandle;
+    openEchoes_[socket.fd.get()] = socket.kind;
+    return socket.fd.release();
 }
 
 std::unique_ptr<EchoBatch> LinuxProbePlatform::OpenEchoBatch()
 {
-    UniqueFd own;
+    IcmpSocket own{UniqueFd(), IcmpSocketKind::kRaw, 0};
     if (sharedRawSocket_ < 0) {
-        own = OpenEchoSocket();
-        if (!own) {
-            lastError_ = errno;
+        own = OpenIcmpSocket();
+        if (!own.fd) {
+            lastError_ = own.error;
             return nullptr;
         }
-        // The answers of a whole board may arrive at once.
-        SetReceiveBuffer(own.get());
     }
     UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake) {
         lastError_ = errno;
         return nullptr;
     }
-    const int fd = own ? own.get() : sharedRawSocket_;
-    int type = 0;
-    socklen_t length = sizeof type;
-    if (getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0) {
-        lastError_ = errno;
-        return nullptr;
-    }
     lastError_ = 0;
-    return std::make_unique<LinuxEchoBatch>(std::move(own), sharedRawSocket_,
-                                            type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw,
-                                            std::move(wake));
+    return std::make_unique<LinuxEchoBatch>(std::move(own.fd), sharedRawSocket_, own.kind, std::move(wake));
 }
 
 bool LinuxProbePlatform::RefusesIcmp(std::int32_t openError) const
@@ -201,15 +175,12 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
         lastError_ = codes::kIpBufTooSmall;
         return 0;
     }
-    const int fd = DescriptorOf(handle);
-    int type = 0;
-    socklen_t length = sizeof type;
-    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 ||
-        (type != SOCK_DGRAM && type != SOCK_RAW)) {
+    const auto echo = openEchoes_.find(DescriptorOf(handle));
+    if (echo == openEchoes_.end()) {
         lastError_ = codes::kErrorInvalidHandle;
         return 0;
     }
-    const EchoSocketKind kind = type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw;
+    const auto [fd, kind] = *echo;
     const std::span<const std::byte> request(reinterpret_cast<const std::byte*>(payload), payloadSize);
     const EchoOutcome outcome =
         ExchangeEcho(fd, kind, destination, request, timeoutMs, reply.subspan(kEchoReplyRecordSize));
@@ -234,6 +205,7 @@ bool LinuxProbePlatform::CloseEcho(EchoHandle handle)
         lastError_ = EBADF;
         return false;
     }
+    openEchoes_.erase(fd);
     // On Linux the descriptor is gone even when close reports EINTR.
     if (::close(fd) != 0 && errno != EINTR) {
         lastError_ = errno;
