@@ -6,18 +6,9 @@
 #include <cstdint>
 #include <functional>
 
-namespace orvane2 {
+#include "probe/echo_reply.h"
 
-// What became of one echo request of a batch.
-struct EchoResult {
-    // Windows IP status: 0 (IP_SUCCESS) only for the echo reply to this very request
-    // from its destination; else why none came: 11010 (timed out), the status of an
-    // ICMP error that quotes the request (11002 net unreachable, 11003 host
-    // unreachable, 11013 TTL expired...), or of a failed send.
-    std::int32_t status = 0;
-    // Whole milliseconds from sending to the reply; 0 unless status is 0.
-    std::uint32_t roundTripMs = 0;
-};
+namespace orvane2 {
 
 // Echo requests to many hosts at once over one echo service opened for the batch:
 // every request is sent without waiting for the answers of the others, and one
@@ -30,8 +21,12 @@ struct EchoResult {
 class EchoBatch {
 public:
     using Clock = std::chrono::steady_clock;
-    // Told the result of one request: the number Send was given for it, and the result.
-    using ResultSink = std::function<void(std::size_t request, const EchoResult& result)>;
+    // Told the result of one request: the number Send was given for it, and what came
+    // back, as the first reply record would tell it (echo_reply.h): the echo reply, or
+    // the ICMP error, about the request; or, when nothing came, a record of zeros but
+    // for the IP status that says why, which is never 0 (11010 timed out, or the status
+    // of a failed send). EchoStatus tells whether it answers the request.
+    using ResultSink = std::function<void(std::size_t request, const EchoReplyRecord& result)>;
 
     // Closes the echo service. Requests still out are abandoned and never reported. It
     // returns only when the platform touches nothing of the batch any more: where
@@ -50,7 +45,7 @@ public:
     // Wake() is called, or until `until`, whichever comes first, and then hands every
     // result known by then to sink, each request's exactly once. A request's result is
     // known when its answer or an ICMP error about it has come, its send failed, or its
-    // deadline has passed (status 11010); answers to anything else, errors about
+    // deadline has passed; answers to anything else, errors about
     // anything else and late answers are read and dropped. Returns at once when a
     // result is already known or a wake-up is pending. With nothing out, it waits for
     // Wake() or `until` only.

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <utility>
 
+#include "probe/echo_reply.h"
 #include "probe/ping_ipv4.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 
@@ -126,10 +128,11 @@ void HostBatches::Run(Batch& batch)
         --unreported;
         batch.report(found);
     };
-    const EchoBatch::ResultSink collected = [&](std::size_t host, const EchoResult& result) {
-        const bool answered = result.status == 0;
+    std::vector<std::uint32_t> destinations(batch.names.size());
+    const EchoBatch::ResultSink collected = [&](std::size_t host, const EchoReplyRecord& result) {
+        const bool answered = EchoStatus(result, destinations[host]) == codes::kIpSuccess;
         report(host, 0, answered ? PingOutcome::Answered : PingOutcome::NoAnswer,
-               answered ? static_cast<std::int32_t>(result.roundTripMs) : 0);
+               answered ? static_cast<std::int32_t>(result.roundTripTime) : 0);
     };
 
     std::deque<std::pair<std::size_t, std::uint32_t>> toSend;  // host, address
@@ -146,6 +149,7 @@ void HostBatches::Run(Batch& batch)
                        !echo || address == kNotAnAddress) {
                 report(resolution.host, 0, echo ? PingOutcome::NoAnswer : withoutEcho, 0);
             } else {
+                destinations[resolution.host] = address;
                 toSend.emplace_back(resolution.host, address);
             }
         }

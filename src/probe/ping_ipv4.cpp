@@ -144,15 +144,16 @@ bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::st
         Reason = kReasonNoReply;
         Status = sendError;
     } else {
-        // Only a successful echo reply counts as an answer. A record reporting an ICMP
-        // error (host unreachable, TTL expired, ...) means the host did not answer.
+        // Only the echo reply from the address itself answers (EchoStatus): a record
+        // reporting an ICMP error (host unreachable, TTL expired, ...) or a reply from
+        // elsewhere means the host did not answer.
         const EchoReplyRecord record = ReadEchoReply(reply);
-        if (record.status == static_cast<std::uint32_t>(codes::kIpSuccess)) {
+        if (const std::int32_t status = EchoStatus(record, address); status == codes::kIpSuccess) {
             result = true;
             RoundTripTime = static_cast<std::int32_t>(record.roundTripTime);
         } else {
             Reason = kReasonNoReply;
-            Status = static_cast<std::int32_t>(record.status);
+            Status = status;
         }
     }
 

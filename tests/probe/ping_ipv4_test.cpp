@@ -22,7 +22,8 @@ namespace {
 // the wrong call is caught; a failure's code is 0 with "NoCode" in `fail`. Addresses
 // are plain numbers: "192.0.2.5" and "10.1" parse to 5, the lookup finds 1 (formatted
 // "198.51.100.1") and 2, or nothing with "NoAddress" in `fail`. The echo's reply record
-// reports an ICMP error (host unreachable) with "IcmpError" in `fail`. Wrong arguments
+// reports an ICMP error (host unreachable) with "IcmpError" in `fail`, and comes from
+// address 6 rather than from the destination with "OtherSource". Wrong arguments
 // fail: a sockets version other than 2.2, a name with spaces, another handle or address.
 struct Fake final : ProbePlatform {
     std::set<std::string> fail;
@@ -74,21 +75,23 @@ struct Fake final : ProbePlatform {
         if (!Call("Send") || handle != 42 || destination != 5)
             return 0;
         // Address, status, round trip, data size and offset; those PingIPv4 does not read are ~0.
-        const std::uint32_t record[5] = {~0u, fail.contains("IcmpError") ? 11003u : 0, 17, ~0u, ~0u};
+        const std::uint32_t record[5] = {Source(destination), fail.contains("IcmpError") ? 11003u : 0, 17, ~0u, ~0u};
         std::memcpy(reply.data(), record, sizeof record);
         return 1;
     }
     bool CloseEcho(EchoHandle handle) override { return Call("Close") && handle == 42; }
-    // Address 5 answers after 17 ms (or reports host unreachable with "IcmpError"), any
-    // other times out.
+    std::uint32_t Source(std::uint32_t destination) const { return fail.contains("OtherSource") ? 6 : destination; }
+    // Address 5 answers after 17 ms (or reports host unreachable with "IcmpError", or
+    // answers from address 6 with "OtherSource"), any other times out.
     struct Batch final : EchoBatch {
-        std::vector<std::pair<std::size_t, EchoResult>> due;
+        std::vector<std::pair<std::size_t, EchoReplyRecord>> due;
         bool icmpError = false;
+        std::uint32_t source = 5;
         void Send(std::size_t request, std::uint32_t destination, std::int32_t) override
         {
-            due.emplace_back(request, destination != 5 ? EchoResult{11010, 0}
-                                      : icmpError      ? EchoResult{11003, 0}
-                                                       : EchoResult{0, 17});
+            due.emplace_back(request, destination != 5 ? EchoReplyRecord{0, 11010, 0, 0}
+                                      : icmpError      ? EchoReplyRecord{5, 11003, 0, 0}
+                                                       : EchoReplyRecord{source, 0, 17, 0});
         }
         void Collect(Clock::time_point, const ResultSink& sink) override
         {
@@ -103,6 +106,7 @@ struct Fake final : ProbePlatform {
             return nullptr;
         auto batch = std::make_unique<Batch>();
         batch->icmpError = fail.contains("IcmpError");
+        batch->source = Source(5);
         return batch;
     }
     std::unique_ptr<ProbePlatform> ForAnotherThread() const override { return std::make_unique<Fake>(*this); }
@@ -134,6 +138,7 @@ TEST(PingIPv4, PingSetsResultFieldsAndCallsOnEveryPath)
         {"OpenRefused", at, {"Open", "Refuses"}, PingOutcome::NotPermitted, 2, 107, 555, "Parse Open"},
         {"NoReply", at, {"Send"}, kNo, 3, 108, 555, echo},
         {"IcmpErrorIsNoReply", at, {"IcmpError"}, kNo, 3, 11003, 555, echo},
+        {"ReplyFromElsewhereIsNoReply", at, {"OtherSource"}, kNo, 3, 11050, 555, echo},
         {"CloseFailsAfterReply", at, {"Close"}, kNo, 4, 109, 17, echo},
         {"CloseFailsAfterNoReply", at, {"Send", "Close"}, kNo, 4, 109, 555, echo},
         {"Reply", at, {}, PingOutcome::Answered, 9, 0, 17, echo},
@@ -212,6 +217,7 @@ TEST(PingIPv4, BatchReportsEveryHostOnce)
         {{}, "A17 192.0.2.5|N 198.51.100.1|A17 10.1|A17 192.0.2.5|"},
         {{"Lookup"}, "A17 192.0.2.5|R11002 |A17 10.1|A17 192.0.2.5|"},
         {{"IcmpError"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
+        {{"OtherSource"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open", "Refuses"}, "P 192.0.2.5|P 198.51.100.1|P 10.1|P 192.0.2.5|"},
     };

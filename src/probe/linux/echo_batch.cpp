@@ -19,9 +19,7 @@ void LinuxEchoBatch::Send(std::size_t request, std::uint32_t destination, std::i
 
 void LinuxEchoBatch::Collect(Clock::time_point until, const ResultSink& sink)
 {
-    router_.Collect(until, wake_.get(), [&sink](std::size_t request, const EchoOutcome& outcome) {
-        sink(request, EchoResult{outcome.status, outcome.status == 0 ? outcome.roundTripMs : 0});
-    });
+    router_.Collect(until, wake_.get(), sink);
 }
 
 void LinuxEchoBatch::Wake()

@@ -28,11 +28,11 @@ using Clock = std::chrono::steady_clock;
 // Largest IPv4 packet; a raw socket hands over the IP header as well.
 constexpr std::size_t kMaxPacketSize = 65535;
 
-EchoOutcome Failed(std::int32_t status)
+EchoReplyRecord Failed(std::int32_t status)
 {
-    EchoOutcome outcome;
-    outcome.status = status;
-    return outcome;
+    EchoReplyRecord failed;
+    failed.status = static_cast<std::uint32_t>(status);
+    return failed;
 }
 
 // 32 unpredictable bits for the identifier and sequence number of one request, so
@@ -156,10 +156,10 @@ void EchoRouter::Collect(Clock::time_point until, int wakeFd, const Sink& sink)
             woken = read(wakeFd, &count, sizeof count) >= 0 || errno != EINTR;
         }
     }
-    std::vector<std::pair<std::size_t, EchoOutcome>> outcomes;
-    outcomes.swap(settled_);
-    for (const auto& [request, outcome] : outcomes) {
-        sink(request, outcome);
+    std::vector<std::pair<std::size_t, EchoReplyRecord>> results;
+    results.swap(settled_);
+    for (const auto& [request, result] : results) {
+        sink(request, result);
     }
 }
 
@@ -169,10 +169,10 @@ EchoRouter::Request* EchoRouter::Find(std::uint16_t sequence)
     return index < requests_.size() && !requests_[index].settled ? &requests_[index] : nullptr;
 }
 
-void EchoRouter::Settle(Request& request, const EchoOutcome& outcome)
+void EchoRouter::Settle(Request& request, const EchoReplyRecord& result)
 {
     request.settled = true;
-    settled_.emplace_back(request.request, outcome);
+    settled_.emplace_back(request.request, result);
 }
 
 void EchoRouter::SettleAll(std::int32_t status)
@@ -230,13 +230,14 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
                 raw ? icmp::ClassifyIpPacket(packet, request->key)
                     : icmp::ClassifyIcmpMessage(packet, from.sin_addr.s_addr, request->key);
             if (found.verdict == icmp::Verdict::kAnswer) {
-                EchoOutcome outcome;
-                outcome.status = codes::kIpSuccess;
-                outcome.source = request->key.destination;
-                outcome.roundTripMs = WholeMilliseconds(receivedAt - request->sentAt);
-                outcome.dataSize = std::min(found.data.size(), request->dataOut.size());
-                std::copy_n(found.data.begin(), outcome.dataSize, request->dataOut.begin());
-                Settle(*request, outcome);
+                EchoReplyRecord answer;
+                answer.status = codes::kIpSuccess;
+                answer.address = request->key.destination;  // the reply's source, as classified
+                answer.roundTripTime = WholeMilliseconds(receivedAt - request->sentAt);
+                const std::size_t copied = std::min(found.data.size(), request->dataOut.size());
+                answer.dataSize = static_cast<std::uint16_t>(copied);
+                std::copy_n(found.data.begin(), copied, request->dataOut.begin());
+                Settle(*request, answer);
             } else if (found.verdict == icmp::Verdict::kFailureReport) {
                 Settle(*request, Failed(IpStatusForIcmpError(found.type, found.code)));
             }
@@ -306,15 +307,15 @@ void EchoRouter::ReadErrorQueue()
     }
 }
 
-EchoOutcome ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
-                         std::int32_t timeoutMs, std::span<std::byte> dataOut)
+EchoReplyRecord ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+                             std::int32_t timeoutMs, std::span<std::byte> dataOut)
 {
     EchoRouter router(fd, kind);
     router.Send(0, destination, payload, timeoutMs, dataOut);
-    std::optional<EchoOutcome> found;
+    std::optional<EchoReplyRecord> found;
     while (!found) {
         router.Collect(EchoRouter::Clock::time_point::max(), -1,
-                       [&found](std::size_t, const EchoOutcome& outcome) { found = outcome; });
+                       [&found](std::size_t, const EchoReplyRecord& result) { found = result; });
     }
     return *found;
 }

@@ -182,17 +182,12 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
     }
     const auto [fd, kind] = *echo;
     const std::span<const std::byte> request(reinterpret_cast<const std::byte*>(payload), payloadSize);
-    const EchoOutcome outcome =
+    const EchoReplyRecord record =
         ExchangeEcho(fd, kind, destination, request, timeoutMs, reply.subspan(kEchoReplyRecordSize));
-    if (outcome.status != codes::kIpSuccess) {
-        lastError_ = outcome.status;
+    if (record.status != static_cast<std::uint32_t>(codes::kIpSuccess)) {
+        lastError_ = static_cast<std::int32_t>(record.status);
         return 0;
     }
-    EchoReplyRecord record;
-    record.address = outcome.source;
-    record.status = static_cast<std::uint32_t>(codes::kIpSuccess);
-    record.roundTripTime = outcome.roundTripMs;
-    record.dataSize = static_cast<std::uint16_t>(outcome.dataSize);
     WriteEchoReply(reply, record);
     lastError_ = 0;
     return 1;
