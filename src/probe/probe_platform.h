@@ -77,6 +77,8 @@ public:
 
     // Opens the echo service for one batch (see EchoBatch); null when it cannot be
     // opened, with LastError() telling why, as for OpenEcho (RefusesIcmp applies to it).
+    // Throws std::system_error when it cannot be opened for want of a resource (too
+    // many open files, no memory or buffers), which the next batch may find again.
     virtual std::unique_ptr<EchoBatch> OpenEchoBatch() = 0;
 
     // A platform of the same kind and on the same shared resources (a socket handed in

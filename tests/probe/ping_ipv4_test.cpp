@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <tuple>
 
 namespace orvane2 {
@@ -104,6 +106,8 @@ struct Fake final : ProbePlatform {
     {
         if (!Call("Open"))
             return nullptr;
+        if (fail.contains("NoFd"))
+            throw std::system_error(EMFILE, std::generic_category());
         auto batch = std::make_unique<Batch>();
         batch->icmpError = fail.contains("IcmpError");
         batch->source = Source(5);
@@ -212,14 +216,17 @@ TEST(PingIPv4, ResolveReturnsCodeWritesIpAndCallsOnEveryPath)
 TEST(PingIPv4, BatchReportsEveryHostOnce)
 {
     const std::vector<std::string> names = {" 192.0.2.5", "name.example", "10.1", "192.0.2.5"};
+    const std::string noFd = "F(" + std::string(std::system_error(EMFILE, std::generic_category()).what()) + ")";
     const std::vector<std::pair<std::set<std::string>, std::string>> cases = {
-        // host: A answered after 17 ms, N no answer, P not permitted, R lookup failed (code)
+        // host: A answered after 17 ms, N no answer, P not permitted, R lookup failed (code),
+        // F(what was missing) not checked
         {{}, "A17 192.0.2.5|N 198.51.100.1|A17 10.1|A17 192.0.2.5|"},
         {{"Lookup"}, "A17 192.0.2.5|R11002 |A17 10.1|A17 192.0.2.5|"},
         {{"IcmpError"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"OtherSource"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open", "Refuses"}, "P 192.0.2.5|P 198.51.100.1|P 10.1|P 192.0.2.5|"},
+        {{"NoFd"}, noFd + " 192.0.2.5|" + noFd + " 198.51.100.1|" + noFd + " 10.1|" + noFd + " 192.0.2.5|"},
     };
     for (const auto& [fail, expected] : cases) {
         SCOPED_TRACE(expected);
@@ -231,10 +238,11 @@ TEST(PingIPv4, BatchReportsEveryHostOnce)
         std::size_t reported = 0;
         p.probe.StartBatch(names, 1000, [&](const HostReport& r) {
             const std::lock_guard lock(mutex);
-            const char* kind = r.resolveResult != 0                     ? "R"
-                               : r.outcome == PingOutcome::Answered     ? "A"
-                               : r.outcome == PingOutcome::NotPermitted ? "P"
-                                                                        : "N";
+            const std::string kind = r.resolveResult != 0                     ? "R"
+                                     : r.outcome == PingOutcome::Answered     ? "A"
+                                     : r.outcome == PingOutcome::NotPermitted ? "P"
+                                     : r.outcome == PingOutcome::CheckFailed  ? "F(" + r.failure + ")"
+                                                                              : "N";
             const std::int32_t number = r.resolveResult != 0 ? r.resolveResult : r.roundTripMs;
             found.at(r.host) += kind + (number != 0 ? std::to_string(number) : "") + " " + r.address;
             ++reported;

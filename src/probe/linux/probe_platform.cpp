@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "probe/echo_reply.h"
 #include "probe/linux/echo_batch.h"
@@ -28,6 +29,14 @@ namespace {
 // Room the echo service needs beyond the payload: one reply record and the 8
 // bytes of a quoted header.
 constexpr std::size_t kReplyOverhead = kEchoReplyRecordSize + 8;
+
+// A batch's socket or wake-up event that cannot be had for want of descriptors, memory
+// or buffers is the batch's failure, not a matter of permission.
+void ThrowForWantOfResource(int error)
+{
+    if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+        throw std::system_error(error, std::generic_category());
+}
 
 // The descriptor behind a handle, or -1 when the value cannot be one.
 int DescriptorOf(EchoHandle handle)
@@ -146,12 +155,14 @@ std::unique_ptr<EchoBatch> LinuxProbePlatform::OpenEchoBatch()
         own = OpenIcmpSocket();
         if (!own.fd) {
             lastError_ = own.error;
+            ThrowForWantOfResource(own.error);
             return nullptr;
         }
     }
     UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake) {
         lastError_ = errno;
+        ThrowForWantOfResource(lastError_);
         return nullptr;
     }
     lastError_ = 0;

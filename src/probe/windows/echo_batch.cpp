@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,15 @@ private:
     std::unique_ptr<Requests> requests_ = std::make_unique<Requests>();
 };
 
+// An echo handle or event that cannot be had for want of handles or memory is the
+// batch's failure (EchoBatch).
+void ThrowForWantOfResource(std::int32_t error)
+{
+    if (error == ERROR_TOO_MANY_OPEN_FILES || error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY ||
+        error == ERROR_NO_SYSTEM_RESOURCES)
+        throw std::system_error(error, std::system_category());
+}
+
 // Milliseconds from now until then for a wait: rounded up, so that a wait never ends
 // before then, and never INFINITE.
 DWORD WaitMs(Clock::time_point now, Clock::time_point then)
@@ -216,11 +226,13 @@ std::unique_ptr<EchoBatch> OpenWindowsEchoBatch(std::int32_t& error)
     WindowsEchoBatch::Event wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!wake) {
         error = static_cast<std::int32_t>(GetLastError());
+        ThrowForWantOfResource(error);
         return nullptr;
     }
     const HANDLE echo = IcmpCreateFile();
     if (echo == INVALID_HANDLE_VALUE) {
         error = static_cast<std::int32_t>(GetLastError());
+        ThrowForWantOfResource(error);
         return nullptr;
     }
     error = 0;
