@@ -156,9 +156,9 @@ void HostBatches::Check(Batch& batch)
         missing = error.what();
     }
     // Without an echo service every resolved host is reported at once, with this.
-    const PingOutcome withoutEcho = !missing.empty()                                      ? PingOutcome::CheckFailed
-                                    : !echo && platform.RefusesIcmp(platform.LastError()) ? PingOutcome::NotPermitted
-                                                                                          : PingOutcome::NoAnswer;
+    const PingOutcome withoutEcho = !missing.empty() ? PingOutcome::CheckFailed
+                                    : echo           ? PingOutcome::NoAnswer
+                                                     : OutcomeWithoutEcho(platform, platform.LastError());
     {
         const std::lock_guard lock(batch.mutex);
         batch.echo = echo.get();

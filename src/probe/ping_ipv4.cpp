@@ -101,13 +101,15 @@ bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS)
 bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
 {
     const bool answered = Echo(IP, TimeoutMS, Data);
-    if (answered)
-        lastOutcome_ = PingOutcome::Answered;
-    else if (Reason == kReasonOpenFailed && platform_->RefusesIcmp(Status))
-        lastOutcome_ = PingOutcome::NotPermitted;
-    else
-        lastOutcome_ = PingOutcome::NoAnswer;
+    lastOutcome_ = answered                      ? PingOutcome::Answered
+                   : Reason == kReasonOpenFailed ? OutcomeWithoutEcho(*platform_, Status)
+                                                 : PingOutcome::NoAnswer;
     return answered;
+}
+
+PingOutcome OutcomeWithoutEcho(const ProbePlatform& platform, std::int32_t openError)
+{
+    return platform.RefusesIcmp(openError) ? PingOutcome::NotPermitted : PingOutcome::NoAnswer;
 }
 
 bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
