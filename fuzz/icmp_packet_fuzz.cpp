@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "probe/icmp_packet.h"
+#include "probe/linux/icmp_packet.h"
 
 using namespace orvane2::icmp;
 using Bytes = std::vector<std::byte>;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "probe/status_codes.h"
+
 namespace orvane2 {
 namespace {
 
@@ -36,6 +38,13 @@ void RequireRecordRoom(std::size_t size)
 }
 
 }  // namespace
+
+std::int32_t EchoStatus(const EchoReplyRecord& first, std::uint32_t destination)
+{
+    if (first.status != static_cast<std::uint32_t>(codes::kIpSuccess))
+        return static_cast<std::int32_t>(first.status);
+    return first.address == destination ? codes::kIpSuccess : codes::kIpGeneralFailure;
+}
 
 void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record)
 {

@@ -27,6 +27,14 @@ struct EchoReplyRecord {
     std::uint16_t dataSize = 0;
 };
 
+// What came of an echo request to destination (network byte order) whose first reply
+// record is first, by the one rule of the single Ping and the batch on every platform: 0
+// (IP_SUCCESS) when the request was answered, that is when the record is an echo reply
+// (status 0) from the destination itself; else the IP status that says why not: the
+// record's own (an ICMP error about the request, a timeout, a failed send), or 11050
+// (IP_GENERAL_FAILURE) for a reply from another address.
+std::int32_t EchoStatus(const EchoReplyRecord& first, std::uint32_t destination);
+
 // Both require a buffer of at least kEchoReplyRecordSize bytes.
 void WriteEchoReply(std::span<std::byte> buffer, const EchoReplyRecord& record);
 EchoReplyRecord ReadEchoReply(std::span<const std::byte> buffer);

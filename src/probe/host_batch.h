@@ -36,7 +36,11 @@ public:
 
 private:
     struct Batch;
+    // The batch's thread: Check, and when that fails, every host not yet reported as
+    // CheckFailed with the failure's description; nothing escapes from it.
     static void Run(Batch& batch);
+    static void Check(Batch& batch);
+    static void ReportTheRest(Batch& batch, const std::string& failure);
     static void LookUp(Batch& batch, ProbePlatform& platform);
 
     const ProbePlatform& model_;

@@ -53,7 +53,11 @@ public:
     // exactly once per host, the moment its outcome is known, in whatever order the
     // outcomes come: from a thread of the probe's own (never the caller's), one call at a
     // time. The batch is over once every host has been reported. A batch started while
-    // the last one is still running waits until that one is over.
+    // the last one is still running waits until that one is over. Nothing escapes from a
+    // batch's threads: a host that could not be checked for want of a resource (a thread
+    // for its lookup, the echo service's socket) is reported CheckFailed, and the next
+    // batch tries again. Throws std::system_error, with no host reported, when the
+    // batch's own thread cannot be started.
     virtual void StartBatch(std::vector<std::string> names, int32_t TimeoutMS, ReportSink report) = 0;
 
     // What the last Ping found; NoAnswer before the first.

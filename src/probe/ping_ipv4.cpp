@@ -8,11 +8,11 @@
 
 #include "probe/echo_reply.h"
 #include "probe/host_batch.h"
-#include "probe/windows_codes.h"
+#include "probe/status_codes.h"
 #ifdef _WIN32
-#include "probe/windows_probe_platform.h"
+#include "probe/windows/probe_platform.h"
 #else
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/probe_platform.h"
 #endif
 
 namespace orvane2 {
@@ -101,13 +101,15 @@ bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS)
 bool PingIPv4::Ping(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
 {
     const bool answered = Echo(IP, TimeoutMS, Data);
-    if (answered)
-        lastOutcome_ = PingOutcome::Answered;
-    else if (Reason == kReasonOpenFailed && platform_->RefusesIcmp(Status))
-        lastOutcome_ = PingOutcome::NotPermitted;
-    else
-        lastOutcome_ = PingOutcome::NoAnswer;
+    lastOutcome_ = answered                      ? PingOutcome::Answered
+                   : Reason == kReasonOpenFailed ? OutcomeWithoutEcho(*platform_, Status)
+                                                 : PingOutcome::NoAnswer;
     return answered;
+}
+
+PingOutcome OutcomeWithoutEcho(const ProbePlatform& platform, std::int32_t openError)
+{
+    return platform.RefusesIcmp(openError) ? PingOutcome::NotPermitted : PingOutcome::NoAnswer;
 }
 
 bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::string& Data)
@@ -144,15 +146,16 @@ bool PingIPv4::Echo(const std::string& IP, std::int32_t TimeoutMS, const std::st
         Reason = kReasonNoReply;
         Status = sendError;
     } else {
-        // Only a successful echo reply counts as an answer. A record reporting an ICMP
-        // error (host unreachable, TTL expired, ...) means the host did not answer.
+        // Only the echo reply from the address itself answers (EchoStatus): a record
+        // reporting an ICMP error (host unreachable, TTL expired, ...) or a reply from
+        // elsewhere means the host did not answer.
         const EchoReplyRecord record = ReadEchoReply(reply);
-        if (record.status == static_cast<std::uint32_t>(wincodes::kIpSuccess)) {
+        if (const std::int32_t status = EchoStatus(record, address); status == codes::kIpSuccess) {
             result = true;
             RoundTripTime = static_cast<std::int32_t>(record.roundTripTime);
         } else {
             Reason = kReasonNoReply;
-            Status = static_cast<std::int32_t>(record.status);
+            Status = status;
         }
     }
 
@@ -194,10 +197,10 @@ std::int32_t ResolveOn(ProbePlatform& platform, const std::string& NameOrIP, std
     const std::optional<HostEntry> entry = platform.LookupHost(name);
     const std::int32_t lookupError = platform.LastError();
     if (!entry) {
-        result = NonZero(lookupError, wincodes::kWsaHostNotFound);
+        result = NonZero(lookupError, codes::kWsaHostNotFound);
     } else if (entry->addresses.empty()) {
         // The name exists but has no IPv4 address to offer.
-        result = wincodes::kWsaNoData;
+        result = codes::kWsaNoData;
     } else {
         const std::optional<std::string> dotted = platform.FormatAddress(entry->addresses.front());
         if (!dotted) {

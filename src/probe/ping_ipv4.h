@@ -76,6 +76,10 @@ private:
 // Resolve's steps on the given platform, for the threads of a batch, which each have a
 // platform of their own.
 std::int32_t ResolveOn(ProbePlatform& platform, const std::string& NameOrIP, std::string& IP);
+// What an echo service that could not be opened means to the caller, for Ping and the
+// batch alike: NotPermitted where the system refuses this program ICMP (RefusesIcmp of
+// the open's error), else NoAnswer. Whether an echo was answered is EchoStatus's rule.
+PingOutcome OutcomeWithoutEcho(const ProbePlatform& platform, std::int32_t openError);
 // True when Resolve must look NameOrIP up: it is not a dotted address.
 bool RequiresLookup(ProbePlatform& platform, const std::string& NameOrIP);
 

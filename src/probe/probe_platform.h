@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "probe/echo_batch.h"
 
 namespace orvane2 {
 
@@ -27,60 +27,6 @@ inline constexpr std::uint32_t kNotAnAddress = 0xFFFFFFFFu;
 // the lookup listed them. The list may be empty.
 struct HostEntry {
     std::vector<std::uint32_t> addresses;
-};
-
-// What became of one echo request of a batch.
-struct EchoResult {
-    // Windows IP status: 0 (IP_SUCCESS) only for the echo reply to this very request
-    // from its destination; else why none came: 11010 (timed out), the status of an
-    // ICMP error that quotes the request (11002 net unreachable, 11003 host
-    // unreachable, 11013 TTL expired...), or of a failed send.
-    std::int32_t status = 0;
-    // Whole milliseconds from sending to the reply; 0 unless status is 0.
-    std::uint32_t roundTripMs = 0;
-};
-
-// Echo requests to many hosts at once over one echo service opened for the batch:
-// every request is sent without waiting for the answers of the others, and one
-// receiver routes each answer to its own request. The requests carry no payload.
-//
-// Threads: one thread, the batch's own, creates it (ProbePlatform::OpenEchoBatch),
-// calls Send and Collect, and destroys it; only Wake may be called from other threads.
-// The batch needs no wait object per request, so any number of requests may be out
-// at once.
-class EchoBatch {
-public:
-    using Clock = std::chrono::steady_clock;
-    // Told the result of one request: the number Send was given for it, and the result.
-    using ResultSink = std::function<void(std::size_t request, const EchoResult& result)>;
-
-    // Closes the echo service. Requests still out are abandoned and never reported. It
-    // returns only when the platform touches nothing of the batch any more: where
-    // requests complete asynchronously (an APC, an event), it cancels them or waits for
-    // them first, which takes at most the longest timeout given to Send.
-    virtual ~EchoBatch() = default;
-
-    // Sends one echo request, with no payload, to destination (network byte order). Its
-    // deadline is timeoutMs after this call (a negative timeout counts as 0). request is
-    // the caller's number for it, unique within the batch, and comes back with its
-    // result. Does not wait for the answer: a send that fails is not reported here but
-    // by the next Collect, as that request's result.
-    virtual void Send(std::size_t request, std::uint32_t destination, std::int32_t timeoutMs) = 0;
-
-    // Waits until a request sent here has a result that was not yet handed out, until
-    // Wake() is called, or until `until`, whichever comes first, and then hands every
-    // result known by then to sink, each request's exactly once. A request's result is
-    // known when its answer or an ICMP error about it has come, its send failed, or its
-    // deadline has passed (status 11010); answers to anything else, errors about
-    // anything else and late answers are read and dropped. Returns at once when a
-    // result is already known or a wake-up is pending. With nothing out, it waits for
-    // Wake() or `until` only.
-    virtual void Collect(Clock::time_point until, const ResultSink& sink) = 0;
-
-    // Ends the Collect that is waiting now, or else the next one, at once. Any thread may
-    // call it at any time while the batch exists; it never blocks for long and never
-    // throws. Wake-ups before a Collect do not add up: the Collect ends once.
-    virtual void Wake() = 0;
 };
 
 // The network services PingIPv4 is built on. Every operation is synchronous and
@@ -131,6 +77,8 @@ public:
 
     // Opens the echo service for one batch (see EchoBatch); null when it cannot be
     // opened, with LastError() telling why, as for OpenEcho (RefusesIcmp applies to it).
+    // Throws std::system_error when it cannot be opened for want of a resource (too
+    // many open files, no memory or buffers), which the next batch may find again.
     virtual std::unique_ptr<EchoBatch> OpenEchoBatch() = 0;
 
     // A platform of the same kind and on the same shared resources (a socket handed in

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 #include "core/form1.h"
-#include "probe/echo_privilege.h"
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/icmp_socket.h"
+#include "probe/linux/probe_platform.h"
 #include "probe/ping_ipv4.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "probe/unique_fd.h"
+#include "probe/linux/unique_fd.h"
 
 class StyleProbe : public QStylePlugin {
     Q_OBJECT

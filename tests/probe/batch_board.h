@@ -32,7 +32,8 @@ inline std::pair<std::vector<std::string>, std::string> MixedBoard()
 }
 
 // Runs one batch over names with a timeout of timeoutMs: what it found for each host in
-// order ('A' answered, 'N' no answer, 'R' not resolved, '2' reported twice, '?' not
+// order ('A' answered, 'N' no answer, 'R' not resolved, 'F' not checked for want of a
+// resource, '2' reported twice, '?' not
 // reported within 10 s: a sequential check of 102 silent hosts would take 102 s), and how
 // far echoes() (the echo requests counted somewhere) moved meanwhile.
 inline std::pair<std::string, long> Batch(HostProbe& probe, const std::vector<std::string>& names,
@@ -50,10 +51,11 @@ inline std::pair<std::string, long> Batch(HostProbe& probe, const std::vector<st
     probe.StartBatch(names, timeoutMs, [found](const HostReport& report) {
         const std::lock_guard lock(found->mutex);
         char& host = found->hosts.at(report.host);
-        host = host != '?'                               ? '2'
-               : report.resolveResult != 0               ? 'R'
-               : report.outcome == PingOutcome::Answered ? 'A'
-                                                         : 'N';
+        host = host != '?'                                  ? '2'
+               : report.resolveResult != 0                  ? 'R'
+               : report.outcome == PingOutcome::Answered    ? 'A'
+               : report.outcome == PingOutcome::CheckFailed ? 'F'
+                                                            : 'N';
         ++found->reported;
         found->changed.notify_all();
     });

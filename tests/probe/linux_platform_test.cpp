@@ -11,6 +11,7 @@
 #include <netdb.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,10 +25,10 @@
 #include <tuple>
 
 #include "batch_board.h"
-#include "probe/echo_privilege.h"
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/icmp_socket.h"
+#include "probe/linux/probe_platform.h"
+#include "probe/linux/status_mapping.h"
 #include "probe/ping_ipv4.h"
-#include "probe/status_mapping.h"
 
 namespace orvane2 {
 namespace {
@@ -68,6 +69,26 @@ TEST(LinuxPlatform, ParsesLikeInetAddrAndKeepsTheSocketsLibraryRules)
     EXPECT_EQ(platform.SendEcho(0, loopback, "x", 1, reply, 100), 0u) << "no room for the payload";
     EXPECT_EQ(platform.LastError(), 11001);
     EXPECT_FALSE(platform.CloseEcho(kInvalidEchoHandle));
+}
+
+// A batch whose socket cannot be had, every descriptor being taken, reports its host not
+// checked; the next one, with descriptors again, checks it.
+TEST(LinuxPlatform, ABatchWithoutADescriptorLeftReportsItsHostUnchecked)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs an ICMP socket on loopback whatever net.ipv4.ping_group_range says: run as root";
+    PingIPv4 probe;
+    const auto uncounted = [] { return 0L; };
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = dup(0);
+    close(lowestFree);
+    const rlimit none{static_cast<rlim_t>(lowestFree), saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    const std::string found = Batch(probe, {"127.0.0.1"}, uncounted).first;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(found, "F");
+    EXPECT_EQ(Batch(probe, {"127.0.0.1"}, uncounted).first, "A");
 }
 
 const std::string kHost = "192.0.2.2";            // icmp_peer, when it runs
@@ -166,7 +187,9 @@ protected:
     {
         if (GetParam() == "ping")
             return PingIPv4();
-        shared_.reset(OpenRawIcmpSocket());
+        IcmpSocket opened = OpenIcmpSocket();  // as at start-up: the namespace admits no ping socket
+        EXPECT_EQ(opened.kind, IcmpSocketKind::kRaw);
+        shared_ = std::move(opened.fd);
         return PingIPv4(std::make_unique<LinuxProbePlatform>(shared_.get()));
     }
 

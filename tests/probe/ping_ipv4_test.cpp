@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <tuple>
 
 namespace orvane2 {
@@ -22,7 +24,8 @@ namespace {
 // the wrong call is caught; a failure's code is 0 with "NoCode" in `fail`. Addresses
 // are plain numbers: "192.0.2.5" and "10.1" parse to 5, the lookup finds 1 (formatted
 // "198.51.100.1") and 2, or nothing with "NoAddress" in `fail`. The echo's reply record
-// reports an ICMP error (host unreachable) with "IcmpError" in `fail`. Wrong arguments
+// reports an ICMP error (host unreachable) with "IcmpError" in `fail`, and comes from
+// address 6 rather than from the destination with "OtherSource". Wrong arguments
 // fail: a sockets version other than 2.2, a name with spaces, another handle or address.
 struct Fake final : ProbePlatform {
     std::set<std::string> fail;
@@ -74,21 +77,23 @@ struct Fake final : ProbePlatform {
         if (!Call("Send") || handle != 42 || destination != 5)
             return 0;
         // Address, status, round trip, data size and offset; those PingIPv4 does not read are ~0.
-        const std::uint32_t record[5] = {~0u, fail.contains("IcmpError") ? 11003u : 0, 17, ~0u, ~0u};
+        const std::uint32_t record[5] = {Source(destination), fail.contains("IcmpError") ? 11003u : 0, 17, ~0u, ~0u};
         std::memcpy(reply.data(), record, sizeof record);
         return 1;
     }
     bool CloseEcho(EchoHandle handle) override { return Call("Close") && handle == 42; }
-    // Address 5 answers after 17 ms (or reports host unreachable with "IcmpError"), any
-    // other times out.
+    std::uint32_t Source(std::uint32_t destination) const { return fail.contains("OtherSource") ? 6 : destination; }
+    // Address 5 answers after 17 ms (or reports host unreachable with "IcmpError", or
+    // answers from address 6 with "OtherSource"), any other times out.
     struct Batch final : EchoBatch {
-        std::vector<std::pair<std::size_t, EchoResult>> due;
+        std::vector<std::pair<std::size_t, EchoReplyRecord>> due;
         bool icmpError = false;
+        std::uint32_t source = 5;
         void Send(std::size_t request, std::uint32_t destination, std::int32_t) override
         {
-            due.emplace_back(request, destination != 5 ? EchoResult{11010, 0}
-                                      : icmpError      ? EchoResult{11003, 0}
-                                                       : EchoResult{0, 17});
+            due.emplace_back(request, destination != 5 ? EchoReplyRecord{0, 11010, 0, 0}
+                                      : icmpError      ? EchoReplyRecord{5, 11003, 0, 0}
+                                                       : EchoReplyRecord{source, 0, 17, 0});
         }
         void Collect(Clock::time_point, const ResultSink& sink) override
         {
@@ -101,8 +106,11 @@ struct Fake final : ProbePlatform {
     {
         if (!Call("Open"))
             return nullptr;
+        if (fail.contains("NoFd"))
+            throw std::system_error(EMFILE, std::generic_category());
         auto batch = std::make_unique<Batch>();
         batch->icmpError = fail.contains("IcmpError");
+        batch->source = Source(5);
         return batch;
     }
     std::unique_ptr<ProbePlatform> ForAnotherThread() const override { return std::make_unique<Fake>(*this); }
@@ -134,6 +142,7 @@ TEST(PingIPv4, PingSetsResultFieldsAndCallsOnEveryPath)
         {"OpenRefused", at, {"Open", "Refuses"}, PingOutcome::NotPermitted, 2, 107, 555, "Parse Open"},
         {"NoReply", at, {"Send"}, kNo, 3, 108, 555, echo},
         {"IcmpErrorIsNoReply", at, {"IcmpError"}, kNo, 3, 11003, 555, echo},
+        {"ReplyFromElsewhereIsNoReply", at, {"OtherSource"}, kNo, 3, 11050, 555, echo},
         {"CloseFailsAfterReply", at, {"Close"}, kNo, 4, 109, 17, echo},
         {"CloseFailsAfterNoReply", at, {"Send", "Close"}, kNo, 4, 109, 555, echo},
         {"Reply", at, {}, PingOutcome::Answered, 9, 0, 17, echo},
@@ -207,13 +216,17 @@ TEST(PingIPv4, ResolveReturnsCodeWritesIpAndCallsOnEveryPath)
 TEST(PingIPv4, BatchReportsEveryHostOnce)
 {
     const std::vector<std::string> names = {" 192.0.2.5", "name.example", "10.1", "192.0.2.5"};
+    const std::string noFd = "F(" + std::string(std::system_error(EMFILE, std::generic_category()).what()) + ")";
     const std::vector<std::pair<std::set<std::string>, std::string>> cases = {
-        // host: A answered after 17 ms, N no answer, P not permitted, R lookup failed (code)
+        // host: A answered after 17 ms, N no answer, P not permitted, R lookup failed (code),
+        // F(what was missing) not checked
         {{}, "A17 192.0.2.5|N 198.51.100.1|A17 10.1|A17 192.0.2.5|"},
         {{"Lookup"}, "A17 192.0.2.5|R11002 |A17 10.1|A17 192.0.2.5|"},
         {{"IcmpError"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
+        {{"OtherSource"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open"}, "N 192.0.2.5|N 198.51.100.1|N 10.1|N 192.0.2.5|"},
         {{"Open", "Refuses"}, "P 192.0.2.5|P 198.51.100.1|P 10.1|P 192.0.2.5|"},
+        {{"NoFd"}, noFd + " 192.0.2.5|" + noFd + " 198.51.100.1|" + noFd + " 10.1|" + noFd + " 192.0.2.5|"},
     };
     for (const auto& [fail, expected] : cases) {
         SCOPED_TRACE(expected);
@@ -225,10 +238,11 @@ TEST(PingIPv4, BatchReportsEveryHostOnce)
         std::size_t reported = 0;
         p.probe.StartBatch(names, 1000, [&](const HostReport& r) {
             const std::lock_guard lock(mutex);
-            const char* kind = r.resolveResult != 0                     ? "R"
-                               : r.outcome == PingOutcome::Answered     ? "A"
-                               : r.outcome == PingOutcome::NotPermitted ? "P"
-                                                                        : "N";
+            const std::string kind = r.resolveResult != 0                     ? "R"
+                                     : r.outcome == PingOutcome::Answered     ? "A"
+                                     : r.outcome == PingOutcome::NotPermitted ? "P"
+                                     : r.outcome == PingOutcome::CheckFailed  ? "F(" + r.failure + ")"
+                                                                              : "N";
             const std::int32_t number = r.resolveResult != 0 ? r.resolveResult : r.roundTripMs;
             found.at(r.host) += kind + (number != 0 ? std::to_string(number) : "") + " " + r.address;
             ++reported;

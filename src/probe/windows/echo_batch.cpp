@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/windows_echo_batch.h"
+#include "probe/windows/echo_batch.h"
 
 // winsock2.h must come before windows.h; winternl.h declares the I/O APC routine that
 // icmpapi.h then takes for IcmpSendEcho2, as Windows since Vista and Wine call it.
@@ -14,10 +14,11 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <system_error>
 #include <utility>
 #include <vector>
 
-#include "probe/windows_codes.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -38,11 +39,17 @@ constexpr std::size_t kReplyBufferSize = sizeof(ICMP_ECHO_REPLY) + 8 + kQuotedHe
 
 struct Requests;
 
+EchoReplyRecord TimedOut()
+{
+    EchoReplyRecord result;
+    result.status = static_cast<std::uint32_t>(codes::kIpReqTimedOut);
+    return result;
+}
+
 // One echo request, from its send until the service has given its buffer back.
 struct Request {
     Requests* owner = nullptr;
     std::size_t number = 0;
-    IPAddr destination = 0;
     Clock::time_point deadline;
     bool withService = false;  // the service holds the buffer: its APC has not run yet
     bool reported = false;     // its result has been handed to Collect
@@ -53,10 +60,10 @@ struct Request {
 // back is left this, and nothing is freed under it.
 struct Requests {
     std::deque<Request> sent;  // a request stays where it is while more are added
-    std::vector<std::pair<std::size_t, EchoResult>> ready;
+    std::vector<std::pair<std::size_t, EchoReplyRecord>> ready;
     std::size_t withService = 0;
 
-    void Report(Request& request, const EchoResult& result)
+    void Report(Request& request, const EchoReplyRecord& result)
     {
         if (request.reported)
             return;
@@ -65,21 +72,21 @@ struct Requests {
     }
 };
 
-// What the service wrote for a completed request that it counted replies for (0: none,
-// and error says why). Only a reply from the destination itself is an answer; an ICMP
-// error about the request comes back as a record with the error's status, which is no
-// answer either.
-EchoResult ResultOf(const Request& request, DWORD replies, std::int32_t error)
+// What the service wrote for a completed request that it counted replies for: the first
+// reply record, or, for none, the error that says why (EchoBatch::ResultSink).
+EchoReplyRecord ResultOf(const Request& request, DWORD replies, std::int32_t error)
 {
-    if (replies == 0)
-        return {error != 0 ? error : wincodes::kIpGeneralFailure, 0};
+    EchoReplyRecord result;
+    if (replies == 0) {
+        result.status = static_cast<std::uint32_t>(error != 0 ? error : codes::kIpGeneralFailure);
+        return result;
+    }
     ICMP_ECHO_REPLY first{};
     std::memcpy(&first, request.reply, sizeof first);
-    if (first.Status != IP_SUCCESS)
-        return {static_cast<std::int32_t>(first.Status), 0};
-    if (first.Address != request.destination)
-        return {wincodes::kIpGeneralFailure, 0};
-    return {wincodes::kIpSuccess, first.RoundTripTime};
+    result.address = first.Address;
+    result.status = first.Status;
+    result.roundTripTime = first.RoundTripTime;
+    return result;
 }
 
 // Run by the service, through an APC on the thread that sent the request, while that
@@ -126,6 +133,15 @@ private:
     std::unique_ptr<Requests> requests_ = std::make_unique<Requests>();
 };
 
+// An echo handle or event that cannot be had for want of handles or memory is the
+// batch's failure (EchoBatch).
+void ThrowForWantOfResource(std::int32_t error)
+{
+    if (error == ERROR_TOO_MANY_OPEN_FILES || error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY ||
+        error == ERROR_NO_SYSTEM_RESOURCES)
+        throw std::system_error(error, std::system_category());
+}
+
 // Milliseconds from now until then for a wait: rounded up, so that a wait never ends
 // before then, and never INFINITE.
 DWORD WaitMs(Clock::time_point now, Clock::time_point then)
@@ -158,7 +174,6 @@ void WindowsEchoBatch::Send(std::size_t number, std::uint32_t destination, std::
     Request& request = requests_->sent.emplace_back();
     request.owner = requests_.get();
     request.number = number;
-    request.destination = destination;
     request.deadline = Clock::now() + std::chrono::milliseconds(timeout);
     const DWORD replies = IcmpSendEcho2(echo_.get(), nullptr, &Completed, &request, destination, nullptr, 0, nullptr,
                                         request.reply, sizeof request.reply, timeout);
@@ -179,7 +194,7 @@ Clock::time_point WindowsEchoBatch::ReportOverdue(Clock::time_point now)
         if (!request.withService || request.reported)
             continue;
         if (now >= request.deadline + kLateResult)
-            requests_->Report(request, {wincodes::kIpReqTimedOut, 0});
+            requests_->Report(request, TimedOut());
         else
             next = std::min(next, request.deadline + kLateResult);
     }
@@ -211,11 +226,13 @@ std::unique_ptr<EchoBatch> OpenWindowsEchoBatch(std::int32_t& error)
     WindowsEchoBatch::Event wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!wake) {
         error = static_cast<std::int32_t>(GetLastError());
+        ThrowForWantOfResource(error);
         return nullptr;
     }
     const HANDLE echo = IcmpCreateFile();
     if (echo == INVALID_HANDLE_VALUE) {
         error = static_cast<std::int32_t>(GetLastError());
+        ThrowForWantOfResource(error);
         return nullptr;
     }
     error = 0;

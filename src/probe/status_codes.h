@@ -5,7 +5,7 @@
 
 // Error numbers as Windows reports them. The probe uses them on every platform so
 // that a value in Status or in a Resolve result means the same thing everywhere.
-namespace orvane2::wincodes {
+namespace orvane2::codes {
 
 // IP status values of the ICMP echo service (IP_* in ipexport.h).
 inline constexpr std::int32_t kIpSuccess = 0;
@@ -36,4 +36,4 @@ inline constexpr std::int32_t kWsaTryAgain = 11002;
 inline constexpr std::int32_t kWsaNoRecovery = 11003;
 inline constexpr std::int32_t kWsaNoData = 11004;
 
-}  // namespace orvane2::wincodes
+}  // namespace orvane2::codes

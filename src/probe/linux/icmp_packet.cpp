@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/icmp_packet.h"
+#include "probe/linux/icmp_packet.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/linux_probe_platform.h"
+#include "probe/linux/probe_platform.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -13,14 +13,15 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
-#include "probe/echo_exchange.h"
-#include "probe/echo_privilege.h"
 #include "probe/echo_reply.h"
-#include "probe/linux_echo_batch.h"
-#include "probe/status_mapping.h"
-#include "probe/unique_fd.h"
-#include "probe/windows_codes.h"
+#include "probe/linux/echo_batch.h"
+#include "probe/linux/echo_router.h"
+#include "probe/linux/icmp_socket.h"
+#include "probe/linux/status_mapping.h"
+#include "probe/linux/unique_fd.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -29,10 +30,12 @@ namespace {
 // bytes of a quoted header.
 constexpr std::size_t kReplyOverhead = kEchoReplyRecordSize + 8;
 
-// A ping socket is refused with these when the user may not use one.
-bool PingSocketRefused(int error)
+// A batch's socket or wake-up event that cannot be had for want of descriptors, memory
+// or buffers is the batch's failure, not a matter of permission.
+void ThrowForWantOfResource(int error)
 {
-    return error == EACCES || error == EPERM || error == EAFNOSUPPORT || error == EPROTONOSUPPORT;
+    if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM)
+        throw std::system_error(error, std::generic_category());
 }
 
 // The descriptor behind a handle, or -1 when the value cannot be one.
@@ -59,8 +62,8 @@ std::uint32_t LinuxProbePlatform::ParseAddress(const std::string& text)
 std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version)
 {
     if ((version & 0xFF) == 0) {
-        lastError_ = wincodes::kWsaVerNotSupported;
-        return wincodes::kWsaVerNotSupported;
+        lastError_ = codes::kWsaVerNotSupported;
+        return codes::kWsaVerNotSupported;
     }
     ++startedSockets_;
     lastError_ = 0;
@@ -70,7 +73,7 @@ std::int32_t LinuxProbePlatform::StartSockets(std::uint16_t version)
 std::int32_t LinuxProbePlatform::CleanupSockets()
 {
     if (startedSockets_ == 0) {
-        lastError_ = wincodes::kWsaNotInitialised;
+        lastError_ = codes::kWsaNotInitialised;
         return -1;
     }
     --startedSockets_;
@@ -119,7 +122,7 @@ std::optional<std::string> LinuxProbePlatform::CopyText(std::string_view text, s
 {
     if (bound == 0) {
         // Not even the terminator fits.
-        lastError_ = wincodes::kErrorInvalidParameter;
+        lastError_ = codes::kErrorInvalidParameter;
         return std::nullopt;
     }
     lastError_ = 0;
@@ -132,56 +135,38 @@ EchoHandle LinuxProbePlatform::OpenEcho()
         // Each probe gets its own descriptor of the shared socket, which CloseEcho closes.
         UniqueFd copy(::fcntl(sharedRawSocket_, F_DUPFD_CLOEXEC, 0));
         lastError_ = copy ? 0 : errno;
-        return copy ? copy.release() : kInvalidEchoHandle;
+        if (!copy)
+            return kInvalidEchoHandle;
+        openEchoes_[copy.get()] = IcmpSocketKind::kRaw;
+        return copy.release();
     }
-    UniqueFd fd = OpenEchoSocket();
-    lastError_ = fd ? 0 : errno;
-    return fd ? fd.release() : kInvalidEchoHandle;
-}
-
-UniqueFd LinuxProbePlatform::OpenEchoSocket()
-{
-    UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
-    if (fd) {
-        // Without IP_RECVERR the kernel drops ICMP errors about our requests.
-        const int on = 1;
-        if (setsockopt(fd.get(), SOL_IP, IP_RECVERR, &on, sizeof on) != 0)
-            return UniqueFd();
-        return fd;
-    }
-    if (!PingSocketRefused(errno))
-        return UniqueFd();
-    return UniqueFd(OpenRawIcmpSocket());
+    IcmpSocket socket = OpenIcmpSocket();
+    lastError_ = socket.error;
+    if (!socket.fd)
+        return kInvalidEchoHandle;
+    openEchoes_[socket.fd.get()] = socket.kind;
+    return socket.fd.release();
 }
 
 std::unique_ptr<EchoBatch> LinuxProbePlatform::OpenEchoBatch()
 {
-    UniqueFd own;
+    IcmpSocket own{UniqueFd(), IcmpSocketKind::kRaw, 0};
     if (sharedRawSocket_ < 0) {
-        own = OpenEchoSocket();
-        if (!own) {
-            lastError_ = errno;
+        own = OpenIcmpSocket();
+        if (!own.fd) {
+            lastError_ = own.error;
+            ThrowForWantOfResource(own.error);
             return nullptr;
         }
-        // The answers of a whole board may arrive at once.
-        SetReceiveBuffer(own.get());
     }
     UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake) {
         lastError_ = errno;
-        return nullptr;
-    }
-    const int fd = own ? own.get() : sharedRawSocket_;
-    int type = 0;
-    socklen_t length = sizeof type;
-    if (getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0) {
-        lastError_ = errno;
+        ThrowForWantOfResource(lastError_);
         return nullptr;
     }
     lastError_ = 0;
-    return std::make_unique<LinuxEchoBatch>(std::move(own), sharedRawSocket_,
-                                            type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw,
-                                            std::move(wake));
+    return std::make_unique<LinuxEchoBatch>(std::move(own.fd), sharedRawSocket_, own.kind, std::move(wake));
 }
 
 bool LinuxProbePlatform::RefusesIcmp(std::int32_t openError) const
@@ -194,34 +179,26 @@ std::uint32_t LinuxProbePlatform::SendEcho(EchoHandle handle, std::uint32_t dest
                                            std::int32_t timeoutMs)
 {
     if (payload == nullptr && payloadSize != 0) {
-        lastError_ = wincodes::kErrorInvalidParameter;
+        lastError_ = codes::kErrorInvalidParameter;
         return 0;
     }
     if (reply.size() < payloadSize + kReplyOverhead) {
-        lastError_ = wincodes::kIpBufTooSmall;
+        lastError_ = codes::kIpBufTooSmall;
         return 0;
     }
-    const int fd = DescriptorOf(handle);
-    int type = 0;
-    socklen_t length = sizeof type;
-    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 ||
-        (type != SOCK_DGRAM && type != SOCK_RAW)) {
-        lastError_ = wincodes::kErrorInvalidHandle;
+    const auto echo = openEchoes_.find(DescriptorOf(handle));
+    if (echo == openEchoes_.end()) {
+        lastError_ = codes::kErrorInvalidHandle;
         return 0;
     }
-    const EchoSocketKind kind = type == SOCK_DGRAM ? EchoSocketKind::kPing : EchoSocketKind::kRaw;
+    const auto [fd, kind] = *echo;
     const std::span<const std::byte> request(reinterpret_cast<const std::byte*>(payload), payloadSize);
-    const EchoOutcome outcome =
+    const EchoReplyRecord record =
         ExchangeEcho(fd, kind, destination, request, timeoutMs, reply.subspan(kEchoReplyRecordSize));
-    if (outcome.status != wincodes::kIpSuccess) {
-        lastError_ = outcome.status;
+    if (record.status != static_cast<std::uint32_t>(codes::kIpSuccess)) {
+        lastError_ = static_cast<std::int32_t>(record.status);
         return 0;
     }
-    EchoReplyRecord record;
-    record.address = outcome.source;
-    record.status = static_cast<std::uint32_t>(wincodes::kIpSuccess);
-    record.roundTripTime = outcome.roundTripMs;
-    record.dataSize = static_cast<std::uint16_t>(outcome.dataSize);
     WriteEchoReply(reply, record);
     lastError_ = 0;
     return 1;
@@ -234,6 +211,7 @@ bool LinuxProbePlatform::CloseEcho(EchoHandle handle)
         lastError_ = EBADF;
         return false;
     }
+    openEchoes_.erase(fd);
     // On Linux the descriptor is gone even when close reports EINTR.
     if (::close(fd) != 0 && errno != EINTR) {
         lastError_ = errno;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/linux_echo_batch.h"
+#include "probe/linux/echo_batch.h"
 
 #include <unistd.h>
 
@@ -8,7 +8,7 @@
 
 namespace orvane2 {
 
-LinuxEchoBatch::LinuxEchoBatch(UniqueFd socket, int borrowed, EchoSocketKind kind, UniqueFd wake)
+LinuxEchoBatch::LinuxEchoBatch(UniqueFd socket, int borrowed, IcmpSocketKind kind, UniqueFd wake)
     : socket_(std::move(socket)), wake_(std::move(wake)), router_(socket_ ? socket_.get() : borrowed, kind)
 {}
 
@@ -19,9 +19,7 @@ void LinuxEchoBatch::Send(std::size_t request, std::uint32_t destination, std::i
 
 void LinuxEchoBatch::Collect(Clock::time_point until, const ResultSink& sink)
 {
-    router_.Collect(until, wake_.get(), [&sink](std::size_t request, const EchoOutcome& outcome) {
-        sink(request, EchoResult{outcome.status, outcome.status == 0 ? outcome.roundTripMs : 0});
-    });
+    router_.Collect(until, wake_.get(), sink);
 }
 
 void LinuxEchoBatch::Wake()

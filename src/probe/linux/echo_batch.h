@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "probe/echo_exchange.h"
+#include "probe/linux/echo_router.h"
+#include "probe/linux/unique_fd.h"
 #include "probe/probe_platform.h"
-#include "probe/unique_fd.h"
 
 namespace orvane2 {
 
@@ -14,7 +14,7 @@ class LinuxEchoBatch final : public EchoBatch {
 public:
     // Over socket, which the batch owns, or over borrowed (a socket that outlives the
     // batch) when socket is empty; wake is an eventfd.
-    LinuxEchoBatch(UniqueFd socket, int borrowed, EchoSocketKind kind, UniqueFd wake);
+    LinuxEchoBatch(UniqueFd socket, int borrowed, IcmpSocketKind kind, UniqueFd wake);
 
     void Send(std::size_t request, std::uint32_t destination, std::int32_t timeoutMs) override;
     void Collect(Clock::time_point until, const ResultSink& sink) override;

@@ -32,7 +32,7 @@ public:
     bool CloseEcho(EchoHandle handle) override;
 
     // One echo handle for the batch, its requests completed by APCs on the batch's
-    // thread (windows_echo_batch.h).
+    // thread (windows/echo_batch.h).
     std::unique_ptr<EchoBatch> OpenEchoBatch() override;
     std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
 

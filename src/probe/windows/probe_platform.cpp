@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/windows_probe_platform.h"
+#include "probe/windows/probe_platform.h"
 
 // winsock2.h must come before windows.h, and both before the IP helper headers.
 #include <winsock2.h>
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "probe/echo_reply.h"
-#include "probe/windows_codes.h"
-#include "probe/windows_echo_batch.h"
+#include "probe/status_codes.h"
+#include "probe/windows/echo_batch.h"
 
 namespace orvane2 {
 namespace {
@@ -132,7 +132,7 @@ std::uint32_t WindowsProbePlatform::SendEcho(EchoHandle handle, std::uint32_t de
                                              std::int32_t timeoutMs)
 {
     if (reply.size() < kEchoReplyRecordSize) {
-        lastError_ = wincodes::kIpBufTooSmall;
+        lastError_ = codes::kIpBufTooSmall;
         return 0;
     }
     // The native record is bigger than the 28-byte one in a 64-bit process; the

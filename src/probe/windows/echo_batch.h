@@ -20,7 +20,8 @@ inline constexpr std::size_t kQuotedHeaderRoom = 60;
 // handle, every request sent with IcmpSendEcho2 and completed by an APC that the service
 // queues to the sending thread, which runs it while Collect waits alertably. No thread,
 // event or wait handle per request, so any number may be out at once. Null when the
-// echo handle or the wake-up event cannot be made, with the system's error in error.
+// echo handle or the wake-up event cannot be made, with the system's error in error;
+// std::system_error when that is for want of handles or memory.
 std::unique_ptr<EchoBatch> OpenWindowsEchoBatch(std::int32_t& error);
 
 }  // namespace orvane2

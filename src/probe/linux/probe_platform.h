@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <map>
+
+#include "probe/linux/icmp_socket.h"
 #include "probe/probe_platform.h"
-#include "probe/unique_fd.h"
 
 namespace orvane2 {
 
 // The probe's platform on Linux: inet_addr and getaddrinfo for addresses and names,
 // and ICMP echo through a raw socket shared by the probes and batches one at a time,
-// when it is given one, else through a ping socket where net.ipv4.ping_group_range
-// admits the user, else through a raw socket of its own (root or CAP_NET_RAW). A batch
-// reads the shared socket itself; a Ping reads a duplicate of it. Error codes are
-// the Windows numbers of windows_codes.h, except the errno values that OpenEcho and
+// when it is given one, else through a socket that OpenIcmpSocket opens for each Ping
+// and each batch. A batch reads the shared socket itself; a Ping reads a duplicate of it. Error codes are
+// the Windows numbers of status_codes.h, except the errno values that OpenEcho and
 // CloseEcho report.
 class LinuxProbePlatform final : public ProbePlatform {
 public:
@@ -47,11 +48,8 @@ public:
     std::unique_ptr<ProbePlatform> ForAnotherThread() const override;
 
 private:
-    // A ping socket where the system allows this user one, else a raw socket; empty,
-    // with errno set, when neither may be had.
-    static UniqueFd OpenEchoSocket();
-
     int sharedRawSocket_ = -1;
+    std::map<int, IcmpSocketKind> openEchoes_;  // the handles OpenEcho gave out, by descriptor
     std::int32_t lastError_ = 0;
     int startedSockets_ = 0;  // start-ups not yet cleaned up
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "probe/echo_exchange.h"
+#include "probe/linux/echo_router.h"
 
 #include <arpa/inet.h>
 #include <linux/errqueue.h>
@@ -16,9 +16,9 @@
 #include <memory>
 #include <optional>
 
-#include "probe/icmp_packet.h"
-#include "probe/status_mapping.h"
-#include "probe/windows_codes.h"
+#include "probe/linux/icmp_packet.h"
+#include "probe/linux/status_mapping.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 namespace {
@@ -28,11 +28,11 @@ using Clock = std::chrono::steady_clock;
 // Largest IPv4 packet; a raw socket hands over the IP header as well.
 constexpr std::size_t kMaxPacketSize = 65535;
 
-EchoOutcome Failed(std::int32_t status)
+EchoReplyRecord Failed(std::int32_t status)
 {
-    EchoOutcome outcome;
-    outcome.status = status;
-    return outcome;
+    EchoReplyRecord failed;
+    failed.status = static_cast<std::uint32_t>(status);
+    return failed;
 }
 
 // 32 unpredictable bits for the identifier and sequence number of one request, so
@@ -73,7 +73,7 @@ struct EchoRouter::Request {
     bool settled = false;
 };
 
-EchoRouter::EchoRouter(int fd, EchoSocketKind kind)
+EchoRouter::EchoRouter(int fd, IcmpSocketKind kind)
     : fd_(fd), kind_(kind), buffer_(std::make_unique_for_overwrite<std::byte[]>(kMaxPacketSize))
 {
     const std::uint32_t random = RandomBits();
@@ -89,7 +89,7 @@ void EchoRouter::Send(std::size_t request, std::uint32_t destination, std::span<
     const auto started = Clock::now();
     if (requests_.size() > 0xFFFF) {
         // Every sequence number is taken: a second request with one could not be told apart.
-        settled_.emplace_back(request, Failed(wincodes::kIpGeneralFailure));
+        settled_.emplace_back(request, Failed(codes::kIpGeneralFailure));
         return;
     }
     Request& sent = requests_.emplace_back();
@@ -109,7 +109,7 @@ void EchoRouter::Send(std::size_t request, std::uint32_t destination, std::span<
         Settle(sent, Failed(IpStatusForErrno(errno)));
         return;
     }
-    if (kind_ == EchoSocketKind::kPing && requests_.size() == 1) {
+    if (kind_ == IcmpSocketKind::kPing && requests_.size() == 1) {
         // The kernel replaced our identifier by the socket's own (its local "port").
         sockaddr_in local{};
         socklen_t length = sizeof local;
@@ -142,7 +142,7 @@ void EchoRouter::Collect(Clock::time_point until, int wakeFd, const Sink& sink)
             break;
         }
         if ((entries[0].revents & POLLNVAL) != 0) {
-            SettleAll(wincodes::kErrorInvalidHandle);
+            SettleAll(codes::kErrorInvalidHandle);
             break;
         }
         if ((entries[0].revents & POLLERR) != 0) {
@@ -156,10 +156,10 @@ void EchoRouter::Collect(Clock::time_point until, int wakeFd, const Sink& sink)
             woken = read(wakeFd, &count, sizeof count) >= 0 || errno != EINTR;
         }
     }
-    std::vector<std::pair<std::size_t, EchoOutcome>> outcomes;
-    outcomes.swap(settled_);
-    for (const auto& [request, outcome] : outcomes) {
-        sink(request, outcome);
+    std::vector<std::pair<std::size_t, EchoReplyRecord>> results;
+    results.swap(settled_);
+    for (const auto& [request, result] : results) {
+        sink(request, result);
     }
 }
 
@@ -169,10 +169,10 @@ EchoRouter::Request* EchoRouter::Find(std::uint16_t sequence)
     return index < requests_.size() && !requests_[index].settled ? &requests_[index] : nullptr;
 }
 
-void EchoRouter::Settle(Request& request, const EchoOutcome& outcome)
+void EchoRouter::Settle(Request& request, const EchoReplyRecord& result)
 {
     request.settled = true;
-    settled_.emplace_back(request.request, outcome);
+    settled_.emplace_back(request.request, result);
 }
 
 void EchoRouter::SettleAll(std::int32_t status)
@@ -188,7 +188,7 @@ void EchoRouter::ExpireDue(Clock::time_point now)
 {
     for (Request& request : requests_) {
         if (!request.settled && request.deadline <= now) {
-            Settle(request, Failed(wincodes::kIpReqTimedOut));
+            Settle(request, Failed(codes::kIpReqTimedOut));
         }
     }
 }
@@ -223,20 +223,21 @@ void EchoRouter::ReadPackets(Clock::time_point limit)
         }
         const auto receivedAt = Clock::now();
         const std::span<const std::byte> packet(buffer_.get(), static_cast<std::size_t>(received));
-        const bool raw = kind_ == EchoSocketKind::kRaw;
+        const bool raw = kind_ == IcmpSocketKind::kRaw;
         const auto sequence = raw ? icmp::SequenceOfIpPacket(packet) : icmp::SequenceOfIcmpMessage(packet);
         if (Request* request = sequence ? Find(*sequence) : nullptr) {
             const icmp::Classification found =
                 raw ? icmp::ClassifyIpPacket(packet, request->key)
                     : icmp::ClassifyIcmpMessage(packet, from.sin_addr.s_addr, request->key);
             if (found.verdict == icmp::Verdict::kAnswer) {
-                EchoOutcome outcome;
-                outcome.status = wincodes::kIpSuccess;
-                outcome.source = request->key.destination;
-                outcome.roundTripMs = WholeMilliseconds(receivedAt - request->sentAt);
-                outcome.dataSize = std::min(found.data.size(), request->dataOut.size());
-                std::copy_n(found.data.begin(), outcome.dataSize, request->dataOut.begin());
-                Settle(*request, outcome);
+                EchoReplyRecord answer;
+                answer.status = codes::kIpSuccess;
+                answer.address = request->key.destination;  // the reply's source, as classified
+                answer.roundTripTime = WholeMilliseconds(receivedAt - request->sentAt);
+                const std::size_t copied = std::min(found.data.size(), request->dataOut.size());
+                answer.dataSize = static_cast<std::uint16_t>(copied);
+                std::copy_n(found.data.begin(), copied, request->dataOut.begin());
+                Settle(*request, answer);
             } else if (found.verdict == icmp::Verdict::kFailureReport) {
                 Settle(*request, Failed(IpStatusForIcmpError(found.type, found.code)));
             }
@@ -306,15 +307,15 @@ void EchoRouter::ReadErrorQueue()
     }
 }
 
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
-                         std::int32_t timeoutMs, std::span<std::byte> dataOut)
+EchoReplyRecord ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+                             std::int32_t timeoutMs, std::span<std::byte> dataOut)
 {
     EchoRouter router(fd, kind);
     router.Send(0, destination, payload, timeoutMs, dataOut);
-    std::optional<EchoOutcome> found;
+    std::optional<EchoReplyRecord> found;
     while (!found) {
         router.Collect(EchoRouter::Clock::time_point::max(), -1,
-                       [&found](std::size_t, const EchoOutcome& outcome) { found = outcome; });
+                       [&found](std::size_t, const EchoReplyRecord& result) { found = result; });
     }
     return *found;
 }

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "probe/status_mapping.h"
+#include "probe/linux/status_mapping.h"
 
 #include <netdb.h>
 
 #include <cerrno>
 
-#include "probe/icmp_packet.h"
-#include "probe/windows_codes.h"
+#include "probe/linux/icmp_packet.h"
+#include "probe/status_codes.h"
 
 namespace orvane2 {
 
-using namespace wincodes;
+using namespace codes;
 
 std::int32_t IpStatusForIcmpError(std::uint8_t type, std::uint8_t code)
 {

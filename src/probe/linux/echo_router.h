@@ -9,22 +9,11 @@
 #include <span>
 #include <vector>
 
-#include "probe/icmp_packet.h"
+#include "probe/echo_reply.h"
+#include "probe/linux/icmp_packet.h"
+#include "probe/linux/icmp_socket.h"
 
 namespace orvane2 {
-
-// The two kinds of socket that can carry an echo request on Linux.
-enum class EchoSocketKind {
-    kPing,  // SOCK_DGRAM/IPPROTO_ICMP: the kernel owns the identifier, no IP header
-    kRaw,   // SOCK_RAW/IPPROTO_ICMP: sees every ICMP packet, with IP header
-};
-
-struct EchoOutcome {
-    std::int32_t status = 0;        // Windows IP status; 0 when the echo reply came
-    std::uint32_t source = 0;       // the replying host, network byte order
-    std::uint32_t roundTripMs = 0;  // whole milliseconds from sending to the reply
-    std::size_t dataSize = 0;       // echoed bytes copied into the request's dataOut
-};
 
 // The echo requests sent over one socket, and the one reader of what comes back. Every
 // request carries the socket's identifier and a sequence number of its own; each packet
@@ -36,9 +25,9 @@ struct EchoOutcome {
 class EchoRouter {
 public:
     using Clock = std::chrono::steady_clock;
-    using Sink = std::function<void(std::size_t request, const EchoOutcome& outcome)>;
+    using Sink = std::function<void(std::size_t request, const EchoReplyRecord& result)>;
 
-    EchoRouter(int fd, EchoSocketKind kind);
+    EchoRouter(int fd, IcmpSocketKind kind);
     ~EchoRouter();
     EchoRouter(const EchoRouter&) = delete;
     EchoRouter& operator=(const EchoRouter&) = delete;
@@ -53,15 +42,15 @@ public:
     // Waits until a request is settled (its answer, an error about it, a failed send,
     // its deadline), wakeFd (an eventfd, or -1 for none) becomes readable, or until,
     // whichever comes first; reads all that is queued meanwhile, stopping at a deadline
-    // even while packets keep coming; clears wakeFd; and hands sink the outcome of every
-    // request settled by then, each once.
+    // even while packets keep coming; clears wakeFd; and hands sink the result of every
+    // request settled by then, each once, as EchoBatch::ResultSink describes it.
     void Collect(Clock::time_point until, int wakeFd, const Sink& sink);
 
 private:
     struct Request;
 
     Request* Find(std::uint16_t sequence);
-    void Settle(Request& request, const EchoOutcome& outcome);
+    void Settle(Request& request, const EchoReplyRecord& result);
     void SettleAll(std::int32_t status);
     void ExpireDue(Clock::time_point now);
     Clock::time_point EarliestDeadline() const;
@@ -69,18 +58,18 @@ private:
     void ReadErrorQueue();
 
     int fd_;
-    EchoSocketKind kind_;
+    IcmpSocketKind kind_;
     std::uint16_t id_;             // the kernel's own on a ping socket, once known
     std::uint16_t firstSequence_;  // requests_[i] has sequence firstSequence_ + i
     std::vector<Request> requests_;
-    std::vector<std::pair<std::size_t, EchoOutcome>> settled_;  // not yet handed out
+    std::vector<std::pair<std::size_t, EchoReplyRecord>> settled_;  // not yet handed out
     std::unique_ptr<std::byte[]> buffer_;
 };
 
 // Sends one echo request with its own identifier and sequence number to destination
 // and waits for its answer until timeoutMs after the call began, through an EchoRouter
 // of its own. The echoed payload is copied into dataOut, cut to its size.
-EchoOutcome ExchangeEcho(int fd, EchoSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
-                         std::int32_t timeoutMs, std::span<std::byte> dataOut);
+EchoReplyRecord ExchangeEcho(int fd, IcmpSocketKind kind, std::uint32_t destination, std::span<const std::byte> payload,
+                             std::int32_t timeoutMs, std::span<std::byte> dataOut);
 
 }  // namespace orvane2
