@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 #include "probe/ping_ipv4.h"
@@ -111,8 +112,15 @@ void HostBatches::Run(Batch& batch)
         batch.echo = echo.get();
     }
     std::vector<std::jthread> lookups;
-    for (const auto& lookupPlatform : batch.lookupPlatforms)
-        lookups.emplace_back([&batch, &lookupPlatform] { LookUp(batch, *lookupPlatform); });
+    std::string lookupFailure;  // why a lookup thread could not start
+    for (const auto& lookupPlatform : batch.lookupPlatforms) {
+        try {
+            lookups.emplace_back([&batch, &lookupPlatform] { LookUp(batch, *lookupPlatform); });
+        } catch (const std::system_error& error) {
+            lookupFailure = error.what();
+            break;  // the threads that started look up every name between them
+        }
+    }
 
     std::size_t unreported = batch.names.size();
     std::vector<std::string> addresses(batch.names.size());
@@ -152,6 +160,18 @@ void HostBatches::Run(Batch& batch)
         resolutions.clear();
     };
 
+    if (lookups.empty()) {
+        // Not one lookup thread: the names that wait for one cannot be checked this time.
+        for (std::size_t next = batch.nextLookup.exchange(batch.toLookUp.size()); next < batch.toLookUp.size();
+             ++next) {
+            HostReport failed;
+            failed.host = batch.toLookUp[next];
+            failed.outcome = PingOutcome::CheckFailed;
+            failed.failure = lookupFailure;
+            --unreported;
+            batch.report(failed);
+        }
+    }
     take(batch.dotted);
     while (unreported > 0) {
         std::vector<Batch::Resolution> looked;
