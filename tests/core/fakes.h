@@ -224,7 +224,7 @@ public:
     std::set<std::string> alive;
     int32_t roundTrip = 0;
     PingOutcome failure = PingOutcome::NoAnswer;
-    bool batchThrows = false;                       // StartBatch throws, as when no thread can start
+    bool batchThrows = false;                      // StartBatch throws, as when no thread can start
     std::map<std::string, std::string> unchecked;  // names the batch could not check, and why
     Strings calls;
     std::vector<std::string> batch;  // the names of the last batch

@@ -328,8 +328,8 @@ TEST_F(Window, LabelsTellTheLastCheckInWords)
 TEST_F(Window, AHostThatCouldNotBeCheckedSaysWhyAndTheNextCycleTriesAgain)
 {
     Load("checkinterval 5\ngroup G\n10.0.0.1 a\nname.lan b\n");
-    const std::string lacking = "не удалось проверить: thread: " +
-                                std::make_error_code(std::errc::resource_unavailable_try_again).message();
+    const std::string lacking =
+        "не удалось проверить: thread: " + std::make_error_code(std::errc::resource_unavailable_try_again).message();
     struct Cycle {
         bool batchThrows;
         std::map<std::string, std::string> unchecked;
@@ -338,9 +338,19 @@ TEST_F(Window, AHostThatCouldNotBeCheckedSaysWhyAndTheNextCycleTriesAgain)
     };
     const std::vector<Cycle> cycles = {
         {true, {}, kDeadColor, kDeadColor, "10.0.0.1\n" + lacking, "name.lan\n" + lacking, "Не отвечают: 2 из 2"},
-        {false, {{"name.lan", "no thread"}}, kAliveColor, kDeadColor, "10.0.0.1\nотвечает, <1 мс",
-         "name.lan\nне удалось проверить: no thread", "Не отвечают: 1 из 2"},
-        {false, {}, kAliveColor, kAliveColor, "10.0.0.1\nотвечает, <1 мс", "name.lan\n10.0.0.2\nотвечает, <1 мс",
+        {false,
+         {{"name.lan", "no thread"}},
+         kAliveColor,
+         kDeadColor,
+         "10.0.0.1\nотвечает, <1 мс",
+         "name.lan\nне удалось проверить: no thread",
+         "Не отвечают: 1 из 2"},
+        {false,
+         {},
+         kAliveColor,
+         kAliveColor,
+         "10.0.0.1\nотвечает, <1 мс",
+         "name.lan\n10.0.0.2\nотвечает, <1 мс",
          "Все 2 отвечают"},
     };
     probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"name.lan", "10.0.0.2"}};
