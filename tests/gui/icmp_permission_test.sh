@@ -4,6 +4,8 @@ ACCESSIBLE=1
 # An account that may send no ICMP at all (no ping sockets, no raw sockets: root with
 # every capability dropped, in a network namespace of its own): the first check cycle
 # says so in one message box; later cycles do not repeat it; the program keeps running.
+# Then an ordinary user with cap_net_raw (Qt runs without it), and the same user at their
+# process limit (the checks that get no thread say why, and the next cycle checks again).
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/desktop.sh" # its fonts: text in exact colours
 # The window has a menu bar here (no tray): its one label is looked for anywhere in it.
