@@ -55,13 +55,25 @@ void CheckCycle::CheckAll()
     }
     unknown_ = total;
     std::vector<std::string> names(state_.HostNames.begin() + 1, state_.HostNames.begin() + 1 + total);
-    state_.Pinger->StartBatch(std::move(names), kPingTimeoutMs,
-                              [cycle = std::weak_ptr(self_), &services = services_](const HostReport& report) {
-                                  services.PostToWindow([cycle, report] {
-                                      if (const auto alive = cycle.lock())
-                                          (*alive)->CheckHost(report);
+    try {
+        state_.Pinger->StartBatch(std::move(names), kPingTimeoutMs,
+                                  [cycle = std::weak_ptr(self_), &services = services_](const HostReport& report) {
+                                      services.PostToWindow([cycle, report] {
+                                          if (const auto alive = cycle.lock())
+                                              (*alive)->CheckHost(report);
+                                      });
                                   });
-                              });
+    } catch (const std::exception& error) {
+        // The batch could not start (no thread for it, say): every host of the cycle is
+        // a check that failed, the cycle ends, and the next tick tries again.
+        for (int16_t host = 0; host < total; ++host) {
+            HostReport failed;
+            failed.host = static_cast<std::size_t>(host);
+            failed.outcome = PingOutcome::CheckFailed;
+            failed.failure = error.what();
+            CheckHost(failed);
+        }
+    }
 }
 
 void CheckCycle::CheckHost(const HostReport& report)
@@ -71,7 +83,10 @@ void CheckCycle::CheckHost(const HostReport& report)
         return;
     HostCheck& check = state_.HostChecks[index];
     HostLabel& label = state_.board.Label1[index];
-    if (report.resolveResult != 0) {
+    if (report.outcome == PingOutcome::CheckFailed) {
+        RecordFailedCheck(check, report.failure, services_.Now());
+        label.foreColor = kDeadColor;
+    } else if (report.resolveResult != 0) {
         RecordCheck(check, HostState::Unresolved, {}, 0, services_.Now());
         label.foreColor = kDeadColor;
         // Said once per cycle, in a box that holds up nothing.

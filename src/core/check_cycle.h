@@ -35,6 +35,8 @@ public:
 // moment its outcome is known. The probe works on threads of its own; each outcome
 // comes back to the window's thread as an event of its own and is applied there, so the
 // window keeps answering while a cycle runs, and a box left open holds up nothing.
+// A host the probe could not check for want of a resource (or every host, when the
+// batch itself could not start) is red and says so in words; the program goes on.
 class CheckCycle {
 public:
     CheckCycle(FormState& state, FormServices& services, BoardSurface& surface);

@@ -4,6 +4,7 @@
 #include "core/board_layout.h"
 #include "core/restart.h"
 #include "core/startup.h"
+#include "core/unexpected_error.h"
 
 #include <cmath>
 
@@ -116,7 +117,7 @@ void Form1::Form_MouseMove(int /*Button*/, int /*Shift*/, float X, float /*Y*/)
 
 void Form1::ReportTrappedError(const std::exception& error)
 {
-    services_.MsgBox(error.what(), vbInformation, std::string(kProgramTitle) + " - " + kWindowCaption);
+    services_.MsgBox(error.what(), vbInformation, TrappedErrorTitle());
 }
 
 void Form1::ToggleWindow()

@@ -22,6 +22,8 @@ std::string StateText(const HostCheck& check)
             return "имя не резолвится";
         case HostState::NotPermitted:
             return "нет права отправлять ICMP";
+        case HostState::CheckFailed:
+            return "не удалось проверить: " + check.failure;
     }
     return {};
 }
@@ -50,6 +52,13 @@ void RecordCheck(HostCheck& check, HostState state, const std::string& address, 
     check.address = address;
     if (state == HostState::Answered)
         check.roundTripMs = roundTripMs;
+    check.failure.clear();
+}
+
+void RecordFailedCheck(HostCheck& check, const std::string& failure, TimePoint now)
+{
+    RecordCheck(check, HostState::CheckFailed, {}, 0, now);
+    check.failure = failure;
 }
 
 std::string DescribeHost(const std::string& hostName, const HostCheck& check, TimePoint now)

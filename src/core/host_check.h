@@ -17,6 +17,7 @@ enum class HostState {
     NoAnswer,      // no answer within the timeout (or the echo failed)
     Unresolved,    // its name did not resolve
     NotPermitted,  // the system lets the program send no ICMP
+    CheckFailed,   // it could not be checked at all, for want of a resource (a thread, a socket)
 };
 
 struct HostCheck {
@@ -24,12 +25,15 @@ struct HostCheck {
     std::string address;             // the dotted address checked; empty when the name did not resolve
     std::int32_t roundTripMs = 0;    // of the last answer
     std::optional<TimePoint> since;  // when the state last changed
+    std::string failure;             // what the check lacked; only for CheckFailed
 };
 
 // Records the outcome of a completed check: the time of change moves only when the state
 // does.
 void RecordCheck(HostCheck& check, HostState state, const std::string& address, std::int32_t roundTripMs,
                  TimePoint now);
+// Records a check that could not be made, and what it lacked.
+void RecordFailedCheck(HostCheck& check, const std::string& failure, TimePoint now);
 
 // The host's state in words, one fact a line: the host as written in the file, the
 // address checked, the state, and since when (the date too when that was not today).

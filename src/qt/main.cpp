@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
 #include "core/form1.h"
+#include "core/unexpected_error.h"
 #include "probe/linux/icmp_socket.h"
 #include "probe/linux/probe_platform.h"
 #include "probe/ping_ipv4.h"
+#include "qt/guarded_application.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
 
-#include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv)
     // not be taken for Qt's own options (a file named "-style" is still a file).
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    GuardedApplication app(qtArgc, qtArgv);
     // The window hides to the tray and message boxes may outlive it on screen: the
     // program ends only through its own exit paths.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -41,13 +42,18 @@ int main(int argc, char** argv)
     if (qtTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    QtFormServices services;
-    QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
-    form.Load(argumentString, [&privilege] {
-        return std::make_unique<PingIPv4>(std::make_unique<LinuxProbePlatform>(privilege.RawSocket()));
-    });
-    view.show();
-    return QApplication::exec();
+    // What escapes start-up or an event is told once the window and its tray icon are gone.
+    return RunToTheEnd(
+        [&] {
+            QtFormServices services;
+            QtFormView view;
+            Form1 form(services, view);
+            view.Bind(form);
+            form.Load(argumentString, [&privilege] {
+                return std::make_unique<PingIPv4>(std::make_unique<LinuxProbePlatform>(privilege.RawSocket()));
+            });
+            view.show();
+            return app.Exec();
+        },
+        ShowErrorBox);
 }

@@ -74,6 +74,20 @@ void Win32FormServices::PumpOne(const MSG& message)
     }
 }
 
+int Win32FormServices::RunMessageLoop()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        PumpOne(message);
+    return static_cast<int>(message.wParam);
+}
+
+void ShowErrorBox(const std::string& description, const std::string& title)
+{
+    MessageBoxW(nullptr, Widen(description).c_str(), Widen(title).c_str(),
+                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
 void Win32FormServices::MsgBox(const std::string& prompt, int style, const std::string& title)
 {
     const std::wstring caption = Widen(title.empty() ? std::string(kProgramTitle) : title);

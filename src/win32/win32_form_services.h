@@ -42,6 +42,9 @@ public:
     // Dispatches one message. An exception that a window procedure caught on its way
     // out of the Windows API is raised again here, outside of it.
     void PumpOne(const MSG& message);
+    // The thread's message loop, until WM_QUIT: returns its exit code. What a window
+    // procedure threw comes out of here (PumpOne).
+    int RunMessageLoop();
     // Keeps an exception of a window procedure until the message that raised it has
     // been dispatched: C++ exceptions must not unwind through the system's frames.
     void Defer(std::exception_ptr error);
@@ -60,5 +63,9 @@ private:
     std::exception_ptr pendingError_;
     NoticeBoxes notices_;
 };
+
+// Tells an error in a modal box of its own (information icon), for RunToTheEnd: the
+// window may be gone, and the services with it.
+void ShowErrorBox(const std::string& description, const std::string& title);
 
 }  // namespace orvane2::win32

@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/form_services.h"
@@ -193,6 +194,8 @@ public:
         for (const std::string& name : names)
             call += " " + name;
         calls.push_back(call);
+        if (batchThrows)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "thread");
         batch = std::move(names);
         sink = std::move(report);
     }
@@ -203,7 +206,9 @@ public:
         report.host = host;
         report.resolveResult = Resolve(batch.at(host), report.address);
         calls.pop_back();
-        if (report.resolveResult == 0) {
+        if (const auto lacking = unchecked.find(batch.at(host)); lacking != unchecked.end()) {
+            report = {host, 0, {}, PingOutcome::CheckFailed, 0, lacking->second};
+        } else if (report.resolveResult == 0) {
             report.outcome = alive.count(report.address) ? PingOutcome::Answered : failure;
             report.roundTripMs = report.outcome == PingOutcome::Answered ? roundTrip : 0;
         }
@@ -219,6 +224,8 @@ public:
     std::set<std::string> alive;
     int32_t roundTrip = 0;
     PingOutcome failure = PingOutcome::NoAnswer;
+    bool batchThrows = false;                      // StartBatch throws, as when no thread can start
+    std::map<std::string, std::string> unchecked;  // names the batch could not check, and why
     Strings calls;
     std::vector<std::string> batch;  // the names of the last batch
     ReportSink sink;

@@ -8,6 +8,7 @@
 #include "fakes.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <array>
 #include <ctime>
 
@@ -319,6 +320,58 @@ TEST_F(Window, LabelsTellTheLastCheckInWords)
     }
     // The refusal is told once, in a box that does not wait, whichever host met it.
     EXPECT_EQ(services.notices, (Strings{DnsMessage("name.lan"), IcmpNotPermittedMessage()}));
+}
+
+// A check that lacks a resource (a batch whose thread cannot start, a host whose lookup
+// has no thread) fails alone: its hosts are red and say why, the cycle ends, and the next
+// tick checks them again.
+TEST_F(Window, AHostThatCouldNotBeCheckedSaysWhyAndTheNextCycleTriesAgain)
+{
+    Load("checkinterval 5\ngroup G\n10.0.0.1 a\nname.lan b\n");
+    const std::string lacking =
+        "не удалось проверить: thread: " + std::make_error_code(std::errc::resource_unavailable_try_again).message();
+    struct Cycle {
+        bool batchThrows;
+        std::map<std::string, std::string> unchecked;
+        std::uint32_t color1, color2;
+        std::string state1, state2, toolTip;
+    };
+    const std::vector<Cycle> cycles = {
+        {true, {}, kDeadColor, kDeadColor, "10.0.0.1\n" + lacking, "name.lan\n" + lacking, "Не отвечают: 2 из 2"},
+        {false,
+         {{"name.lan", "no thread"}},
+         kAliveColor,
+         kDeadColor,
+         "10.0.0.1\nотвечает, <1 мс",
+         "name.lan\nне удалось проверить: no thread",
+         "Не отвечают: 1 из 2"},
+        {false,
+         {},
+         kAliveColor,
+         kAliveColor,
+         "10.0.0.1\nотвечает, <1 мс",
+         "name.lan\n10.0.0.2\nотвечает, <1 мс",
+         "Все 2 отвечают"},
+    };
+    probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"name.lan", "10.0.0.2"}};
+    probe->alive = {"10.0.0.1", "10.0.0.2"};
+    for (std::size_t i = 0; i < cycles.size(); ++i) {
+        const Cycle& c = cycles[i];
+        probe->batchThrows = c.batchThrows, probe->unchecked = c.unchecked;
+        services.log.clear();
+        form.Timer1_Timer();
+        if (!c.batchThrows)
+            probe->DeliverAll();
+        services.RunPosted();
+        EXPECT_FALSE(form.CycleRunning()) << i;
+        EXPECT_EQ(std::count(services.log.begin(), services.log.end(), "Status "), 1) << i << ": the status cleared";
+        EXPECT_EQ(view.colors, (std::map<int, std::uint32_t>{{1, c.color1}, {2, c.color2}})) << i;
+        EXPECT_EQ(view.descriptions[1].substr(0, view.descriptions[1].rfind("\nс ")), c.state1) << i;
+        EXPECT_EQ(view.descriptions[2].substr(0, view.descriptions[2].rfind("\nс ")), c.state2) << i;
+        EXPECT_EQ(view.look.toolTip, std::string("Монитор узлов активен\n") + c.toolTip) << i;
+    }
+    EXPECT_EQ(probe->calls.size(), cycles.size()) << "every tick tried again";
+    EXPECT_TRUE(services.messages.empty() && services.notices.empty()) << "nothing to answer: the states tell it";
 }
 
 // The icon is always there: a tray that appears late takes the icon and the menu bar

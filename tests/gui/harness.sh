@@ -12,7 +12,9 @@
 # shown W, hidden W, window_size W, window_pid W; click W BUTTON [I N]: the centre of W or
 #   of row I of N; message_text BOX (AT-SPI, or Wine's +msgbox trace), press_ok BOX;
 #   accessible ROLE: "name x y width height" of each widget whose role matches the regular
-#   expression ROLE (AT-SPI); snapshot W PNG: a picture of W once W is whole (below);
+#   expression ROLE (AT-SPI); python3 -c "$DESCRIBED" PIDS: "name: description" of each
+#   widget of the processes PIDS that has a description, its lines joined by " | " (AT-SPI);
+#   snapshot W PNG: a picture of W once W is whole (below);
 #   count_colour PNG #RRGGBB WxH+X+Y; labels_are G|R...: WIN's labels, dark green or red
 #   (counts in COUNTS); refused (below); wait_until T CMD...; netns NAME; make_silent_host:
 #   PROGRAM runs in namespace NS of tests/probe/test_network.sh; SILENT, in NS-s, answers none.
@@ -157,6 +159,12 @@ def walk(node):
         walk(c)
 [walk(a) for a in pyatspi.Registry.getDesktop(0) if str(a.get_process_id()) in sys.argv[2:]]'
 accessible() { timeout 10 /usr/bin/python3 -c "$NODES" "$1" $(tree_pids) 2>/dev/null; }
+DESCRIBED='import sys, pyatspi
+def walk(node):
+    for c in node:
+        c.description and print(c.name + ": " + c.description.replace("\n", " | "))
+        walk(c)
+[walk(a) for a in pyatspi.Registry.getDesktop(0) if str(a.get_process_id()) in sys.argv[1:]]'
 message_text() { local box=$1 t=""; wait_until 10 eval 't=$(read_message "$box"); [ -n "$t" ]' && echo "$t"; }
 press_ok() { xdotool windowfocus --sync "$1" key Return; }
 # Taken again until W lies inside its parent and has its size: a window manager may still be

@@ -11,12 +11,6 @@ source "$(dirname "$0")/scenario.sh"
 start_desktop && start_board && first_check
 frame=$(xprop -id "$WIN" _NET_FRAME_EXTENTS | awk -F'[=,]' '{ print $4 + $5 }')
 [ $((${SIZE#*x} + frame)) = 231 ] || fail "the window is ${SIZE#*x} pixels high and its frame $frame, 231 in all expected"
-DESCRIBED='import sys, pyatspi
-def walk(node):
-    for c in node:
-        c.description and print(c.name + ": " + c.description.replace("\n", " | "))
-        walk(c)
-[walk(a) for a in pyatspi.Registry.getDesktop(0) if str(a.get_process_id()) in sys.argv[1:]]'
 told() { # AT-SPI's client may stumble on a tree that changes under it: then once more
     timeout 10 /usr/bin/python3 -c "$DESCRIBED" $(tree_pids) >described.txt 2>/dev/null || return 1
     for row in 'loopback: 127.0.0.1 | отвечает' 'nowhere: nowhere.test | имя не резолвится' "silent4: $SILENT | не отвечает"; do

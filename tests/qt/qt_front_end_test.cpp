@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "../core/fakes.h"
 #include "core/form1.h"
+#include "core/startup.h"
+#include "core/unexpected_error.h"
 #include "probe/ping_ipv4.h"
+#include "qt/guarded_application.h"
 #include "qt/program_icon.h"
 #include "qt/qt_form_services.h"
 #include "qt/qt_form_view.h"
@@ -14,17 +17,22 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
+#include <system_error>
 #include <thread>
 
 namespace orvane2 {
 namespace {
 
-// The widgets' application for the whole run; the platform (offscreen) comes from CTest.
+// The program's application for the whole run; the platform (offscreen) comes from CTest.
 class QtApplication : public ::testing::Environment {
+public:
+    static GuardedApplication& App() { return *app_; }
+
+private:
     int argc_ = 1;
     char name_[9] = "qt_tests";
     char* argv_[2] = {name_, nullptr};
-    std::optional<QApplication> app_;
+    static inline std::optional<GuardedApplication> app_;
     void SetUp() override { app_.emplace(argc_, argv_); }
     void TearDown() override { app_.reset(); }
 };
@@ -117,6 +125,72 @@ TEST(QtServices, NoticesDoNotWait)
     EXPECT_EQ(open(), 1);
     services.ShowNotice("a");
     EXPECT_EQ(open(), 2);
+}
+
+// What a posted task, a timer under a modal box or a menu command throws does not pass
+// through Qt's event loops: every loop is left (a task that threw before the main loop
+// ran leaves it unstarted), and the program tells the error in a box of the trapped-error
+// title, its description or a generic one, and ends with a status of its own.
+TEST(QtApplication, WhatAnEventThrowsIsToldInABoxAndEndsTheProgram)
+{
+    QtFormServices services;
+    testing::FakeServices desk;  // its End throws: the menu command's exception
+    desk.files[kDefaultConfigPath] = "checkinterval 5\ngroup G\n";
+    QtFormView view;
+    Form1 form(desk, view);
+    view.Bind(form);
+    form.Load("", [] { return std::make_unique<testing::FakeProbe>(); });
+    ASSERT_NE(view.MenuBar(), nullptr);  // offscreen: no notification area
+    const QList<QAction*> items = view.MenuBar()->actions().at(0)->menu()->actions();
+    const auto exit = std::find_if(items.begin(), items.end(), [](QAction* a) { return a->text() == "Выход"; });
+    ASSERT_NE(exit, items.end());
+    bool ran = false;
+    const auto throwing = [&] {
+        ran = true;
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "thread");
+    };
+    const std::string unavailable =
+        "thread: " + std::make_error_code(std::errc::resource_unavailable_try_again).message();
+    struct Case {
+        const char* source;
+        bool beforeTheLoop;
+        std::function<void()> raise;
+        std::string told;
+    };
+    const std::vector<Case> cases = {
+        {"a posted task", false, [&] { services.PostToWindow(throwing); }, unavailable},
+        {"a posted task before the loop", true, [&] { services.PostToWindow(throwing); }, unavailable},
+        {"a timer under a modal box", false,
+         [&] {
+             QTimer::singleShot(0, [] { throw 7; });
+             services.MsgBox("ждёт", vbOKOnly, {});
+         },
+         "Непредвиденная ошибка"},
+        {"a menu command", false, [&] { (*exit)->trigger(); }, "program ended"},
+    };
+    for (const Case& c : cases) {
+        ran = false;
+        if (c.beforeTheLoop) {
+            c.raise();
+            while (!ran)
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        } else {
+            QTimer::singleShot(0, c.raise);
+        }
+        std::vector<std::tuple<QString, QString, QMessageBox::Icon>> told;
+        QTimer poll;  // reads and closes the error box
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && box->windowTitle() == QString::fromStdString(TrappedErrorTitle()))
+                told.emplace_back(box->windowTitle(), box->text(), box->icon()), box->accept();
+        });
+        poll.start(10);
+        EXPECT_EQ(RunToTheEnd([] { return QtApplication::App().Exec(); }, ShowErrorBox), kUnexpectedErrorExit)
+            << c.source;
+        EXPECT_EQ(told, (std::vector{std::tuple(QString::fromUtf8("Orvane2 - Монитор узлов"),
+                                                QString::fromStdString(c.told), QMessageBox::Information)}))
+            << c.source;
+    }
 }
 
 // The window draws the board from its twips at 15 twips to a pixel, each host label in

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The Windows window and services in this process, under Wine in Xvfb: a tall board's
 // scroll area, label tooltips and menu bar, the tray icon's pictures, record and balloons,
-// tasks posted to the window's thread, notices that do not wait, files read in pieces.
+// tasks posted to the window's thread, notices that do not wait, files read in pieces;
+// what a menu command throws, told at the top.
+#include "../core/fakes.h"
 #include "core/board_layout.h"
+#include "core/form1.h"
+#include "core/startup.h"
+#include "core/unexpected_error.h"
 #include "win32/marked_icon.h"
 #include "win32/tray_icon.h"
 #include "win32/win32_form_services.h"
@@ -245,6 +250,47 @@ TEST(Win32Services, FilesAreReadInPiecesAsTheyStand)
     EXPECT_EQ(taken, 1u);
     std::filesystem::remove(path);
     EXPECT_FALSE(services.ReadBytes(path.string(), [](std::string_view) { return true; }));
+}
+
+// What a menu command throws comes out of the message loop, and the program tells it in a
+// box of the trapped-error title once its window is gone, and ends with its own status.
+TEST(Win32Program, WhatAMenuCommandThrowsIsToldInABoxAndEndsTheProgram)
+{
+    std::wstring told;
+    std::thread reader([&] {
+        HWND box = nullptr;
+        if (!Eventually([&] { return (box = FindWindowW(nullptr, L"Orvane2 - Монитор узлов")) != nullptr; }))
+            return;
+        wchar_t text[256] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));  // the box's static text
+        told = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const int status = RunToTheEnd(
+        [] {
+            Win32FormServices services;
+            Win32FormView view{GetModuleHandleW(nullptr), services};
+            if (!view.Create())
+                return 1;
+            testing::FakeServices desk;  // its End throws: the menu command's exception
+            desk.files[kDefaultConfigPath] = "checkinterval 5\ngroup G\n10.0.0.1 a\n";
+            Form1 form(desk, view);
+            view.Attach(&form);
+            form.Load("", [] { return std::make_unique<testing::FakeProbe>(); });
+            view.ShowMenuBar();
+            const HMENU menu = GetSubMenu(GetMenu(view.Handle()), 0);
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t caption[64] = {};
+                if (GetMenuStringW(menu, static_cast<UINT>(i), caption, 64, MF_BYPOSITION) &&
+                    std::wstring(caption) == L"Выход")
+                    PostMessageW(view.Handle(), WM_COMMAND, GetMenuItemID(menu, i), 0);
+            }
+            return services.RunMessageLoop();
+        },
+        ShowErrorBox);
+    reader.join();
+    EXPECT_EQ(status, kUnexpectedErrorExit);
+    EXPECT_EQ(told, L"program ended");
 }
 
 }  // namespace
