@@ -113,6 +113,7 @@ public:
     std::array<std::string, kJournalColumns> Row(std::size_t row) const;
     // "Старые записи отброшены: N" when entries were let go; else empty.
     std::string DroppedNote() const;
+    std::size_t Dropped() const { return journal_.Dropped(); }  // entries let go so far
     // One strip per host, those that answered least first.
     std::vector<DayStrip> Strips(TimePoint now) const;
 

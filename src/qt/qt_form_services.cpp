@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStringConverter>
 #include <cerrno>
 #include <cstdint>
@@ -175,6 +176,16 @@ bool QtFormServices::ReadText(const std::string& path, const std::function<void(
         take(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
         return true;
     });
+}
+
+bool QtFormServices::WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    // A file beside the target, renamed over it once whole; dropped on any failure.
+    QSaveFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return file.write(bytes.data(), size) == size && file.commit();
 }
 
 bool QtFormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)
