@@ -135,6 +135,7 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now) const
         strip.title =
             static_cast<std::size_t>(host) <= titles_.size() ? titles_[static_cast<std::size_t>(host) - 1] : "";
         strip.figures = Figures(day);
+        strip.stretches.reserve(day.runs.size() + 1);
         double from = 0;
         std::uint32_t colour = kNotCheckedColor;
         for (const StateRun& run : day.runs) {

@@ -24,12 +24,17 @@ StripBar::StripBar(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void StripBar::SetStrip(const DayStrip& strip)
+void StripBar::SetStrip(DayStrip&& strip)
 {
-    stretches_ = strip.stretches;
-    setAccessibleName(QString::fromStdString(strip.title));
-    setAccessibleDescription(QString::fromStdString(strip.figures));
-    setToolTip(QString::fromStdString(strip.figures));
+    stretches_ = std::move(strip.stretches);
+    const QString title = QString::fromStdString(strip.title), figures = QString::fromStdString(strip.figures);
+    // Screen readers hear of every change: only what changed goes out.
+    if (accessibleName() != title)
+        setAccessibleName(title);
+    if (accessibleDescription() != figures) {
+        setAccessibleDescription(figures);
+        setToolTip(figures);
+    }
     update();
 }
 
@@ -67,7 +72,7 @@ DayStrips::DayStrips(QWidget* parent) : QWidget(parent)
     grid->setVerticalSpacing(2);
 }
 
-void DayStrips::Show(const std::vector<DayStrip>& strips)
+void DayStrips::Show(std::vector<DayStrip> strips)
 {
     auto* grid = static_cast<QGridLayout*>(layout());
     while (rows_.size() < strips.size()) {
@@ -85,7 +90,7 @@ void DayStrips::Show(const std::vector<DayStrip>& strips)
             rows_[i].title->setText(title);
         if (rows_[i].figures->text() != figures)
             rows_[i].figures->setText(figures);
-        rows_[i].bar->SetStrip(strips[i]);
+        rows_[i].bar->SetStrip(std::move(strips[i]));
     }
 }
 

@@ -16,7 +16,7 @@ class StripBar final : public QWidget {
 
 public:
     explicit StripBar(QWidget* parent);
-    void SetStrip(const DayStrip& strip);
+    void SetStrip(DayStrip&& strip);
     QSize sizeHint() const override { return {360, 14}; }
 
 protected:
@@ -31,7 +31,7 @@ private:
 class DayStrips final : public QWidget {
 public:
     explicit DayStrips(QWidget* parent);
-    void Show(const std::vector<DayStrip>& strips);
+    void Show(std::vector<DayStrip> strips);
 
 private:
     struct Row {

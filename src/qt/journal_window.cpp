@@ -15,7 +15,8 @@ namespace orvane2 {
 
 namespace {
 
-constexpr int kStripDelayMs = 200;       // the changes of one cycle come close together
+constexpr int kTableDelayMs = 50;        // the outcomes of one cycle come close together
+constexpr int kStripDelayMs = 1000;      // the picture is dearer to draw, and a second is nothing to a day
 constexpr int kStripMoveMs = 60 * 1000;  // the picture moves on with the time of day
 
 QString Q(const std::string& text)
@@ -94,6 +95,10 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     setWindowIcon(ProgramIcon());
     resize(960, 600);
 
+    // The buttons first among the window's children: screen readers reach them before the
+    // long table.
+    auto* saveButton = new QPushButton(QString::fromUtf8(kJournalSaveCaption), this);
+    auto* closeButton = new QPushButton(QString::fromUtf8(kJournalCloseCaption), this);
     model_ = new JournalModel(page, this);
     table_ = new QTableView;
     table_->setModel(model_);
@@ -120,8 +125,6 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 
-    auto* saveButton = new QPushButton(QString::fromUtf8(kJournalSaveCaption));
-    auto* closeButton = new QPushButton(QString::fromUtf8(kJournalCloseCaption));
     QObject::connect(saveButton, &QPushButton::clicked, this, [save = std::move(save)] { save(); });
     QObject::connect(closeButton, &QPushButton::clicked, this, [this] { close(); });
     auto* buttons = new QHBoxLayout;
@@ -134,6 +137,8 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     column->addWidget(splitter, 1);
     column->addLayout(buttons);
 
+    tableTimer_.setSingleShot(true);
+    QObject::connect(&tableTimer_, &QTimer::timeout, this, [this] { model_->Refresh(); });
     stripTimer_.setSingleShot(true);
     QObject::connect(&stripTimer_, &QTimer::timeout, this, [this] { RefreshStrips(); });
 }
@@ -154,9 +159,17 @@ void JournalWindow::Changed()
 {
     if (!isVisible())
         return;  // brought up to date when opened again
-    model_->Refresh();
+    if (!tableTimer_.isActive())
+        tableTimer_.start(kTableDelayMs);
     if (stripTimer_.remainingTime() > kStripDelayMs || !stripTimer_.isActive())
         stripTimer_.start(kStripDelayMs);
+}
+
+void JournalWindow::BringUpToDate()
+{
+    tableTimer_.stop();
+    model_->Refresh();
+    RefreshStrips();
 }
 
 void JournalWindow::RefreshStrips()
@@ -170,6 +183,7 @@ void JournalWindow::RefreshStrips()
 
 void JournalWindow::closeEvent(QCloseEvent* event)
 {
+    tableTimer_.stop();
     stripTimer_.stop();
     event->accept();
     closed_();

@@ -46,9 +46,11 @@ public:
 
     // Shown and raised, up to date.
     void Open();
-    // The page changed: the table at once, the picture soon after (several changes of
-    // one cycle are drawn once).
+    // The page changed: the table and the picture follow soon after, so that the many
+    // changes of one cycle cost one update.
     void Changed();
+    // The table and the picture, brought up to date now.
+    void BringUpToDate();
     // Draws the picture of the hosts' days as of now.
     void RefreshStrips();
 
@@ -65,7 +67,7 @@ private:
     QTableView* table_;
     QLabel* dropped_;
     DayStrips* strips_;
-    QTimer stripTimer_;
+    QTimer tableTimer_, stripTimer_;
 };
 
 }  // namespace orvane2
