@@ -70,6 +70,7 @@ DayStrips::DayStrips(QWidget* parent) : QWidget(parent)
     auto* grid = new QGridLayout(this);
     grid->setColumnStretch(1, 1);
     grid->setVerticalSpacing(2);
+    grid->setAlignment(Qt::AlignTop);
 }
 
 void DayStrips::Show(std::vector<DayStrip> strips)

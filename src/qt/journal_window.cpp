@@ -122,8 +122,7 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(table_);
     splitter->addWidget(scroller);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({330, 220});
 
     QObject::connect(saveButton, &QPushButton::clicked, this, [save = std::move(save)] { save(); });
     QObject::connect(closeButton, &QPushButton::clicked, this, [this] { close(); });

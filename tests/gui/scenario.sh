@@ -106,7 +106,7 @@ journal_story() {
     local boxes_before box line
     click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4 && JWIN=$(find_window "$JOURNAL" 20) ||
         fail "«Журнал» in the tray menu opened no journal window"
-    xdotool windowmove --sync "$JWIN" 260 120 && import -window "$JWIN" "$ARTIFACTS/journal.png"
+    xdotool windowsize --sync "$JWIN" 500 420 windowmove --sync "$JWIN" 0 0 && import -window "$JWIN" "$ARTIFACTS/journal.png" # off the board
     click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4 && sleep 1 && [ "$(journals)" = 1 ] ||
         fail "a second «Журнал» left $(journals) journal windows"
     wait_until 25 eval '[ "$(newest_state)" = "не отвечает" ]' || fail "the newest row of the journal tells [$(newest_state)]"
@@ -116,7 +116,7 @@ journal_story() {
     save_journal "$WORK/journal.csv" && wait_until 5 test -s journal.csv || fail "nothing saved to journal.csv"
     line=$(head -1 journal.csv)
     [ "$line" = $'\xEF\xBB\xBFВремя;Группа;Узел;Хост;Адрес;Состояние;Длилось, с\r' ] || fail "journal.csv begins [$line]"
-    has "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8};Local;silent;$SILENT;$SILENT;отвечает, [<0-9]+ мс;[0-9]+\r\$" <journal.csv ||
+    has "^20[0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9];Local;silent;$SILENT;$SILENT;отвечает, [<0-9]+ мс;[0-9]+\r\$" <journal.csv ||
         fail "journal.csv holds no answer of silent: $(sed -n 2,4p journal.csv)"
     mkdir -m 0555 locked && boxes_before=$(boxes) && save_journal "$WORK/locked/journal.csv"
     wait_until 10 eval '[ "$(boxes)" -gt "$boxes_before" ]' && text=$(message_text "$JWIN") &&
