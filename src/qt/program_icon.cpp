@@ -63,10 +63,7 @@ public:
         scaled.setDevicePixelRatio(scale);
         return scaled;
     }
-    QIconEngine* clone() const override
-    {
-        return new MarkedIconEngine(base_, color_);
-    }
+    QIconEngine* clone() const override { return new MarkedIconEngine(base_, color_); }
     // The sizes a tray may take as they are (a StatusNotifierItem host is sent each of
     // them up to 64 px): any other size is drawn on demand.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
