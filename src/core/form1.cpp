@@ -17,6 +17,11 @@ OpenFileRequest ConfigFileRequest()
     return {"Выберите другой конфиг", {{"Конфиги Монитора(*.cfg)", "*.cfg"}, {"Все файлы (*.*)", "*.*"}}, "cfg"};
 }
 
+OpenFileRequest JournalFileRequest()
+{
+    return {kJournalSaveTitle, {{"CSV (*.csv)", "*.csv"}, {"Все файлы (*.*)", "*.*"}}, "csv"};
+}
+
 }  // namespace
 
 Form1::Form1(FormServices& services, FormView& view)
@@ -42,6 +47,10 @@ void Form1::Load(const std::string& argumentString, std::function<std::unique_pt
     };
     hooks.addIcon = [this] { AddIcon(kTrayToolTip); };
     Form_Load(state_, services_, argumentString, hooks);
+    journal_ = Journal(state_.TotalHosts);
+    journaled_.assign(static_cast<std::size_t>(state_.TotalHosts) + 1, HostState::NotChecked);
+    for (int i = 1; i <= state_.TotalHosts; ++i)
+        hostTitles_.push_back(state_.board.Label1[i].caption + " (" + state_.HostNames[i] + ")");
     view_.StartTimer(state_.Timer1Interval);
 }
 
@@ -151,6 +160,9 @@ void Form1::RunMenuCommand(MenuCommand command)
         case MenuCommand::ShowHide:
             showhide_Click();
             return;
+        case MenuCommand::Journal:
+            journal_Click();
+            return;
         case MenuCommand::ChangeConfig:
             changeconfig_Click();
             return;
@@ -182,6 +194,18 @@ void Form1::exit_Click()
     services_.End(0);
 }
 
+void Form1::journal_Click()
+{
+    view_.ShowJournal(journalPage_);
+}
+
+void Form1::journalSave_Click()
+{
+    const std::optional<std::string> chosen = view_.ChooseSaveFile(JournalFileRequest());
+    if (chosen && !services_.WriteWholeFile(*chosen, JournalCsv(journal_)))
+        services_.MsgBox("Не удалось сохранить журнал в файл " + *chosen);
+}
+
 void Form1::StatusCaptionChanged()
 {
     view_.SetStatusCaption(state_.board.StatusString.caption);
@@ -192,6 +216,21 @@ void Form1::HostChecked(int index)
     if (const std::optional<uint32_t>& color = state_.board.Label1[index].foreColor)
         view_.SetLabelColor(index, *color);
     DescribeLabel(index);
+    JournalHost(index);
+}
+
+void Form1::JournalHost(int index)
+{
+    if (static_cast<std::size_t>(index) >= journaled_.size())
+        return;
+    const HostLabel& label = state_.board.Label1[index];
+    const HostCheck& check = state_.HostChecks[index];
+    const std::string& group = state_.board.Frame1.at(static_cast<std::size_t>(label.container)).caption;
+    journal_.Checked(index, journaled_[static_cast<std::size_t>(index)], check, group, label.caption,
+                     state_.HostNames[index], services_.Now());
+    journaled_[static_cast<std::size_t>(index)] = check.state;
+    // Every check changes the host's day, if not its entries.
+    view_.JournalChanged();
 }
 
 void Form1::CycleFinished()

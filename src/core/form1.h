@@ -5,6 +5,7 @@
 #include "core/form_services.h"
 #include "core/form_state.h"
 #include "core/form_view.h"
+#include "core/journal.h"
 #include "core/tray_report.h"
 #include "probe/host_probe.h"
 
@@ -56,8 +57,13 @@ public:
     void showhide_Click();
     void changeconfig_Click();
     void exit_Click();
+    // The journal's window: opened (or raised), its «Сохранить…», and its closing.
+    void journal_Click();
+    void journalSave_Click();
+    void JournalClosed() {}
 
     const FormState& State() const { return state_; }
+    const Journal& JournalOfHosts() const { return journal_; }
     bool CycleRunning() const { return cycle_.Running(); }
 
 private:
@@ -75,6 +81,8 @@ private:
     void CycleFinished() override;
     // The label's tooltip and screen-reader description: the host's state in words.
     void DescribeLabel(int index);
+    // Folds the host's check into the journal; an open journal window is told.
+    void JournalHost(int index);
 
     FormServices& services_;
     FormView& view_;
@@ -83,6 +91,12 @@ private:
     TrayReport report_;
     bool trayDocked_ = false;    // the icon is in a notification area
     bool menuBarShown_ = false;  // no notification area: the menu lives on the window
+    // What happened to the hosts since start-up; a configuration switch is a new process
+    // and so starts a fresh one.
+    Journal journal_;
+    std::vector<std::string> hostTitles_;  // "caption (host)", index 0 for host 1
+    JournalPage journalPage_{journal_, hostTitles_};
+    std::vector<HostState> journaled_;  // each host's state as the journal last saw it
 };
 
 }  // namespace orvane2

@@ -7,7 +7,23 @@ namespace orvane2 {
 
 namespace {
 
-std::string StateText(const HostCheck& check)
+std::tm LocalTime(TimePoint when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    // The window's thread is the only one that asks for the time of day.
+    const std::tm* local = std::localtime(&seconds);
+    return local != nullptr ? *local : std::tm{};
+}
+
+std::string Format(const std::tm& time, const char* pattern)
+{
+    char text[32] = {};
+    return std::strftime(text, sizeof text, pattern, &time) > 0 ? text : "";
+}
+
+}  // namespace
+
+std::string StateWords(const HostCheck& check)
 {
     switch (check.state) {
         case HostState::NotChecked:
@@ -28,21 +44,10 @@ std::string StateText(const HostCheck& check)
     return {};
 }
 
-std::tm LocalTime(TimePoint when)
+std::string LocalTimeText(TimePoint when, const char* pattern)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    // The window's thread is the only one that asks for the time of day.
-    const std::tm* local = std::localtime(&seconds);
-    return local != nullptr ? *local : std::tm{};
+    return Format(LocalTime(when), pattern);
 }
-
-std::string Format(const std::tm& time, const char* pattern)
-{
-    char text[32] = {};
-    return std::strftime(text, sizeof text, pattern, &time) > 0 ? text : "";
-}
-
-}  // namespace
 
 void RecordCheck(HostCheck& check, HostState state, const std::string& address, std::int32_t roundTripMs, TimePoint now)
 {
@@ -68,7 +73,7 @@ std::string DescribeHost(const std::string& hostName, const HostCheck& check, Ti
     std::string text = hostName;
     if (!check.address.empty() && check.address != hostName)
         text.append("\n").append(check.address);
-    text.append("\n").append(StateText(check));
+    text.append("\n").append(StateWords(check));
     if (check.since) {
         const std::tm since = LocalTime(*check.since);
         const std::tm today = LocalTime(now);

@@ -35,6 +35,12 @@ void RecordCheck(HostCheck& check, HostState state, const std::string& address, 
 // Records a check that could not be made, and what it lacked.
 void RecordFailedCheck(HostCheck& check, const std::string& failure, TimePoint now);
 
+// The state in the words the labels use: «отвечает, 3 мс», «не отвечает»…
+std::string StateWords(const HostCheck& check);
+
+// A time of day in local time, as strftime's pattern has it; empty when it cannot be told.
+std::string LocalTimeText(TimePoint when, const char* pattern);
+
 // The host's state in words, one fact a line: the host as written in the file, the
 // address checked, the state, and since when (the date too when that was not today).
 std::string DescribeHost(const std::string& hostName, const HostCheck& check, TimePoint now);

@@ -49,9 +49,9 @@ struct StateRun {
 struct HostDay {
     std::size_t checks = 0;
     std::size_t answered = 0;
-    std::size_t silences = 0;              // times it went from answering to not
+    std::size_t silences = 0;               // times it went from answering to not
     std::chrono::seconds longestSilence{};  // the longest stretch without an answer, so far
-    std::deque<StateRun> runs;             // the last 24 hours, oldest first; bounded
+    std::deque<StateRun> runs;              // the last 24 hours, oldest first; bounded
 };
 
 // What the program remembers of its hosts' past, in memory only: every change of a
@@ -70,7 +70,7 @@ public:
                  const std::string& caption, const std::string& host, TimePoint now);
 
     const std::deque<JournalEntry>& Entries() const { return entries_; }  // oldest first
-    std::size_t Dropped() const { return dropped_; }                     // entries let go
+    std::size_t Dropped() const { return dropped_; }                      // entries let go
     const HostDay& Day(int index) const;                                  // host 1 and up
     int HostCount() const;
 
@@ -78,6 +78,8 @@ private:
     std::deque<JournalEntry> entries_;
     std::size_t dropped_ = 0;
     std::vector<HostDay> days_;  // index 0 for host 1
+    // Since when each host has not answered, while it does not; index 0 for host 1.
+    std::vector<std::optional<TimePoint>> silentSince_;
 };
 
 // The journal as a CSV file: UTF-8 with a byte-order mark, ';' between fields, CR LF
@@ -111,6 +113,7 @@ public:
     std::array<std::string, kJournalColumns> Row(std::size_t row) const;
     // "Старые записи отброшены: N" when entries were let go; else empty.
     std::string DroppedNote() const;
+    std::size_t Dropped() const { return journal_.Dropped(); }  // entries let go so far
     // One strip per host, those that answered least first.
     std::vector<DayStrip> Strips(TimePoint now) const;
 

@@ -6,7 +6,7 @@
 namespace orvane2 {
 
 // What an item of the program's menu does; Form1::RunMenuCommand carries it out.
-enum class MenuCommand { ShowHide, ChangeConfig, Exit };
+enum class MenuCommand { ShowHide, Journal, ChangeConfig, Exit };
 
 struct MenuItem {
     const char* caption;
@@ -20,6 +20,7 @@ inline constexpr const char* kMenuCaption = "Меню";
 // StatusNotifierItem's exported menu and the window's menu bar are all built from it.
 inline constexpr std::array kMenuItems{
     MenuItem{"Показать/скрыть в трей (ЛКМ)", MenuCommand::ShowHide},
+    MenuItem{"Журнал", MenuCommand::Journal},
     MenuItem{"Сменить конфиг", MenuCommand::ChangeConfig},
     MenuItem{"Выход", MenuCommand::Exit},
 };

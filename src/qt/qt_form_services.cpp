@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -117,6 +118,16 @@ bool QtFormServices::ReadBytes(const std::string& path, const std::function<bool
         if (!take(std::string_view(piece.data(), static_cast<std::size_t>(got))))
             return true;
     }
+}
+
+bool QtFormServices::WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    // A file beside the target, renamed over it once whole; dropped on any failure.
+    QSaveFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return file.write(bytes.data(), size) == size && file.commit();
 }
 
 bool QtFormServices::AppendLines(const std::string& path, const std::vector<std::string>& lines)

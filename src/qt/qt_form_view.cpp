@@ -366,4 +366,33 @@ void QtFormView::StartTimer(int intervalMs)
     Timer1.start(intervalMs);
 }
 
+void QtFormView::ShowJournal(const JournalPage& page)
+{
+    if (!journal_)
+        journal_ = std::make_unique<JournalWindow>(
+            page, [this] { form_->journalSave_Click(); }, [this] { form_->JournalClosed(); });
+    journal_->Open();
+}
+
+void QtFormView::JournalChanged()
+{
+    if (journal_)
+        journal_->Changed();
+}
+
+std::optional<std::string> QtFormView::ChooseSaveFile(const OpenFileRequest& request)
+{
+    QFileDialog dialog(journal_ ? static_cast<QWidget*>(journal_.get()) : this, Q(request.title));
+    QStringList filters;
+    for (const FileFilter& filter : request.filters)
+        filters.append(Q(filter.description));
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
 }  // namespace orvane2

@@ -4,6 +4,7 @@
 #include "core/form1.h"
 #include "core/form_view.h"
 #include "qt/desktop_notifier.h"
+#include "qt/journal_window.h"
 #include "qt/tray_watch.h"
 
 #include <QGroupBox>
@@ -52,6 +53,9 @@ public:
     void StartTrayTimer(int intervalMs) override;
     void StopTrayTimer() override;
     void StartTimer(int intervalMs) override;
+    void ShowJournal(const JournalPage& page) override;
+    void JournalChanged() override;
+    std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override;
 
     // The widgets, for tests: element 0 of each array is the hidden template.
     QGroupBox* Frame1(int index) const { return frames_.at(index); }
@@ -61,6 +65,7 @@ public:
     QLabel* StatusString() const { return status_; }
     QMenuBar* MenuBar() const { return menuBar_; }
     QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
+    JournalWindow* Journal() const { return journal_.get(); }  // once opened
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -95,6 +100,7 @@ private:
     bool menuExported_ = false;       // the tray host draws the icon's menu itself
     std::optional<int> outerHeight_;  // pixels, once the board is placed
     int fittedDecoration_ = -1;
+    std::unique_ptr<JournalWindow> journal_;  // made when first opened, then kept
 };
 
 }  // namespace orvane2

@@ -10,8 +10,10 @@
 #include <system_error>
 #include <vector>
 
+#include "core/form1.h"
 #include "core/form_services.h"
 #include "core/form_view.h"
+#include "core/startup.h"
 #include "probe/host_probe.h"
 
 namespace orvane2::testing {
@@ -80,6 +82,11 @@ public:
             files[path] += line + "\r\n";
         return Log("Append " + path), true;
     }
+    // A path in unwritable cannot be written; the file there is left as it was.
+    bool WriteWholeFile(const std::string& path, std::string_view bytes) override
+    {
+        return !unwritable.count(path) && (files[path] = bytes, true);
+    }
     bool Launch(const std::string& program, const Strings& arguments) override
     {
         launches.push_back(arguments);
@@ -102,8 +109,8 @@ public:
     }
 
     std::map<std::string, std::string> files;
-    std::set<std::string> unreadable, unreachable;  // cannot be read; cannot even be looked at
-    std::size_t pieceSize = 5;                      // small and odd: cuts land inside characters
+    std::set<std::string> unreadable, unreachable, unwritable;  // cannot be read; looked at; written
+    std::size_t pieceSize = 5;  // small and odd: cuts land inside characters
     std::vector<Message> messages;
     Strings notices;                    // every box that did not wait, in order
     std::set<std::string> openNotices;  // those still open: clear() closes them
@@ -145,6 +152,12 @@ public:
     void ShowMenuBar() override { log_.push_back("MenuBar"); }
     void HideMenuBar() override { log_.push_back("NoMenuBar"); }
     std::optional<std::string> ChooseFile(const OpenFileRequest& request) override { return asked = request, chosen; }
+    void ShowJournal(const JournalPage& page) override { journal = &page, log_.push_back("ShowJournal"); }
+    void JournalChanged() override { ++journalChanges; }
+    std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override
+    {
+        return askedSave = request, chosenSave;
+    }
     bool AddTrayIcon(const TrayLook& added) override
     {
         return look = added, log_.push_back("AddTray " + added.toolTip), trayAvailable;
@@ -158,8 +171,10 @@ public:
 
     WindowShowState state = WindowShowState::Normal;
     bool trayAvailable = true, failPopup = false;
-    std::optional<std::string> chosen;
-    OpenFileRequest asked;
+    std::optional<std::string> chosen, chosenSave;
+    OpenFileRequest asked, askedSave;
+    const JournalPage* journal = nullptr;  // the page last shown
+    int journalChanges = 0;
     Board placed;
     std::optional<int> available;
     std::map<int, std::uint32_t> colors;
@@ -229,6 +244,37 @@ public:
     Strings calls;
     std::vector<std::string> batch;  // the names of the last batch
     ReportSink sink;
+};
+
+// The window's behaviour against a recording desktop: Load runs start-up on a file.
+struct Desk {
+    FakeServices services;
+    FakeView view{services.log};
+    Form1 form{services, view};
+    FakeProbe* probe = nullptr;
+    std::optional<int> endedWith;
+
+    template <typename Step>
+    void Trap(Step step)
+    {
+        try {
+            step();
+        } catch (const ProgramEnded& e) {
+            endedWith = e.exitCode;
+        }
+    }
+    void Load(const std::string& file, const std::string& arguments = "")
+    {
+        services.files[arguments.empty() ? kDefaultConfigPath : arguments] = file;
+        Trap([&] {
+            form.Load(arguments, [this] {
+                auto owned = std::make_unique<FakeProbe>();
+                probe = owned.get();
+                return owned;
+            });
+        });
+        services.log.clear();
+    }
 };
 
 }  // namespace orvane2::testing

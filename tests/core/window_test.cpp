@@ -19,36 +19,6 @@ using namespace testing;
 
 constexpr const char* kTip = "AddTray Монитор узлов активен";
 
-// The window's behaviour against a recording desktop: Load runs start-up on a file.
-struct Desk {
-    FakeServices services;
-    FakeView view{services.log};
-    Form1 form{services, view};
-    FakeProbe* probe = nullptr;
-    std::optional<int> endedWith;
-
-    template <typename Step>
-    void Trap(Step step)
-    {
-        try {
-            step();
-        } catch (const ProgramEnded& e) {
-            endedWith = e.exitCode;
-        }
-    }
-    void Load(const std::string& file, const std::string& arguments = "")
-    {
-        services.files[arguments.empty() ? kDefaultConfigPath : arguments] = file;
-        Trap([&] {
-            form.Load(arguments, [this] {
-                auto owned = std::make_unique<FakeProbe>();
-                probe = owned.get();
-                return owned;
-            });
-        });
-        services.log.clear();
-    }
-};
 struct Window : ::testing::Test, Desk {};
 
 // Without an interval the timer takes sixty seconds, once a message has said so.

@@ -39,7 +39,7 @@ prop() { # DEST PATH INTERFACE NAME: the property's quoted strings, run together
     call "$1" "$2" org.freedesktop.DBus.Properties.Get string:"$3" string:"$4" | awk -F'"' 'NR > 1 { printf "%s", $2 }'
 }
 # The item that the watcher lists is named Orvane2, with its tooltip, and exports the menu of
-# three commands in order; Activate, then the menu's first command, each hide the window (the
+# four commands in order; Activate, then the menu's first command, each hide the window (the
 # command HIDDEN succeeds) and show it again (SHOWN); "Выход" ends the program with exit code 0.
 tray_item() {
     local item="" menu rows seen how code
@@ -51,14 +51,14 @@ tray_item() {
     [ "$seen" = "Orvane2, Orvane2, Монитор узлов активен" ] || fail "the item's Id, Title and tooltip: $seen"
     rows=$(call "$item" "$menu" com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label |
         awk -F'"' '/int32/ { id = $1; sub(/.*int32 /, "", id) } /"label"/ { getline; print id, $2 }') || true
-    [ "$(cut -d' ' -f2- <<<"$rows")" = $'Показать/скрыть в трей (ЛКМ)\nСменить конфиг\nВыход' ] || fail "the exported menu holds [$rows]"
+    [ "$(cut -d' ' -f2- <<<"$rows")" = $'Показать/скрыть в трей (ЛКМ)\nЖурнал\nСменить конфиг\nВыход' ] || fail "the exported menu holds [$rows]"
     activate() { call "$item" /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:10 int32:10 >/dev/null; }
     row() { call "$item" "$menu" com.canonical.dbusmenu.Event int32:"$(sed -n "$1s/ .*//p" <<<"$rows")" string:clicked variant:int32:0 uint32:0 >/dev/null; }
     for how in activate 'row 1'; do
         $how && wait_until 5 eval "$1" || fail "\"$how\" did not hide the window"
         $how && wait_until 5 eval "$2" || fail "a second \"$how\" did not show the window"
     done
-    row 3 || fail "the exported menu took no click on \"Выход\""
+    row 4 || fail "the exported menu took no click on \"Выход\""
     code=$(exit_code "$PID") && [ "$code" = 0 ] || fail "exit code $code after \"Выход\" in the exported menu, expected 0"
 }
 # start_notifications COMMAND...: a notification service (dunst on X11, mako on sway) on the

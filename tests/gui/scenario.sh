@@ -8,6 +8,11 @@
 # (BOX); clicks_during_check: left clicks on the icon hide and show the window within 0.3 s;
 # box_holds_up_nothing: with it open the silent hosts turn green, and it comes once;
 # exit_during_check: the menu opens at the pointer, «Выход» ends with 0 at once, the icon goes.
+# journal_story (AT-SPI; after box_holds_up_nothing): «Журнал» from the tray menu opens
+# «Журнал — Монитор узлов» (JWIN) once, a second one raises it; while open the silent hosts
+# answer and the newest row tells it; «Сохранить…» writes journal.csv (BOM, the header, an
+# entry) through the dialog; into a folder the program may not write: the message names
+# the file, nothing is left there, the program runs on. The window stays open.
 # choose_config [CHECK...]: «Сменить конфиг», CHECK... of the file dialog (DIALOG), TYPED typed.
 # switch_config [CHECK...], on a program started again: choose_config (TYPED second.cfg as the
 # program writes it): restart.bat (two CR LF lines) kept and gone, exit 0, the program back
@@ -63,7 +68,7 @@ exit_during_check() {
     next_cycle && click "$ICON" 3 && MENU=$(popup_menu 5) || fail "a right click on the icon opened no menu"
     eval "$(xdotool getmouselocation --shell)" && px=$X && eval "$(xdotool getwindowgeometry --shell "$MENU")"
     (((X + WIDTH - px) ** 2 <= 1)) || fail "the menu ends at x $((X + WIDTH)), the pointer is at $px"
-    checking && click "$MENU" 1 3 3 || fail "the check ended before the menu was used"
+    checking && click "$MENU" 1 4 4 || fail "the check ended before the menu was used"
     [ "$(exit_code "$PID" 3)" = 0 ] || fail "exit code $(exited "$PID") after «Выход» during a check, expected 0"
     wait_until 5 eval '! xwininfo -id "$ICON" &>/dev/null' || fail "the icon is still in the tray"
 }
@@ -80,8 +85,47 @@ while not os.path.exists("restart.bat") or os.link("restart.bat", "kept.bat"): t
     ICON=$(tray_icon) && [ "$(tray_icons | wc -l)" = 1 ] || fail "the tray holds $(tray_icons | wc -l) icons of the program"
     import -window "$WIN" "$ARTIFACTS/after_switch.png"
 }
+JOURNAL="Журнал — Монитор узлов"
+journals() { xdotool search --onlyvisible --name "^$JOURNAL\$" | of_program | wc -l; }
+button_at() { # NAME: the centre of the program's push button NAME (AT-SPI)
+    accessible '(push )?button' | awk -v n="$1" '{ l = $1; for (i = 2; i <= NF - 4; i++) l = l " " $i }
+        l == n { print $(NF - 3) + int($(NF - 1) / 2), $(NF - 2) + int($NF / 2); f = 1; exit } END { exit !f }'
+}
+press() { # NAME: clicks that button; AT-SPI may stumble on a tree that changes under it: then again
+    local at="" name=$1
+    wait_until 10 eval 'at=$(button_at "$name")' && xdotool mousemove $at sleep 0.5 click 1
+}
+newest_state() { accessible 'table cell' | sed -E 's/( -?[0-9]+){4}$//' | grep -m1 -E '^(не )?отвечает'; }
+save_journal() { # PATH: «Сохранить…», PATH typed into the dialog
+    press "Сохранить…" && DIALOG=$(find_window "Сохранить журнал" 20) || fail "no save dialog after «Сохранить…»"
+    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the save dialog has no keyboard focus"
+    xdotool type --delay 10 "$1" && xdotool key Return
+    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+}
+journal_story() {
+    local boxes_before box line
+    click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4 && JWIN=$(find_window "$JOURNAL" 20) ||
+        fail "«Журнал» in the tray menu opened no journal window"
+    xdotool windowsize --sync "$JWIN" 500 420 windowmove --sync "$JWIN" 0 0 && import -window "$JWIN" "$ARTIFACTS/journal.png" # off the board
+    click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4 && sleep 1 && [ "$(journals)" = 1 ] ||
+        fail "a second «Журнал» left $(journals) journal windows"
+    wait_until 25 eval '[ "$(newest_state)" = "не отвечает" ]' || fail "the newest row of the journal tells [$(newest_state)]"
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=0
+    wait_until 25 eval '[[ $(newest_state) == "отвечает, "* ]]' || fail "with the window open, no answer came in: [$(newest_state)]"
+    ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+    save_journal "$WORK/journal.csv" && wait_until 5 test -s journal.csv || fail "nothing saved to journal.csv"
+    line=$(head -1 journal.csv)
+    [ "$line" = $'\xEF\xBB\xBFВремя;Группа;Узел;Хост;Адрес;Состояние;Длилось, с\r' ] || fail "journal.csv begins [$line]"
+    has "^20[0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9];Local;silent;$SILENT;$SILENT;отвечает, [<0-9]+ мс;[0-9]+\r\$" <journal.csv ||
+        fail "journal.csv holds no answer of silent: $(sed -n 2,4p journal.csv)"
+    mkdir -m 0555 locked && boxes_before=$(boxes) && save_journal "$WORK/locked/journal.csv"
+    wait_until 10 eval '[ "$(boxes)" -gt "$boxes_before" ]' && text=$(message_text "$JWIN") &&
+        has "^Не удалось сохранить журнал в файл $WORK/locked/journal.csv\$" <<<"$text" || fail "no message naming the file: [$text]"
+    box=$(xdotool search --onlyvisible --name '^Orvane2$' | of_program | tail -1) && press_ok "$box"
+    [ -z "$(ls -A locked)" ] && ! gone "$PID" && [ "$(journals)" = 1 ] || fail "files left in locked/ or the program gone"
+}
 choose_config() {
-    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 2 3 ||
+    click "$ICON" 3 && MENU=$(popup_menu 5) && import -window root "$ARTIFACTS/menu.png" && click "$MENU" 1 3 4 ||
         fail "a right click on the icon opened no menu"
     DIALOG=$(find_window "Выберите другой конфиг" 20) || fail "no file dialog after «Сменить конфиг»"
     import -window "$DIALOG" "$ARTIFACTS/file_dialog.png" && "$@"
@@ -133,7 +177,8 @@ tray_tells() {
 }
 # tray_comes_late (after start_desktop): the program first, the tray 3 s later: within 2 s
 # the icon docks, and a left click on it hides the window; the tray killed for good: the
-# window is back within 6 s, as large as it was before the tray came (the menu on it).
+# window is back within 6 s, as large as it was before the tray came (the menu on it); then
+# the command given, if any.
 tray_comes_late() {
     printf 'checkinterval 3600\ngroup Late\n127.0.0.1 loopback\n' >late.cfg && kill "$TRAY_PID" && wait_until 5 gone "$TRAY_PID"
     start_program late.cfg && WIN=$(find_window "Монитор узлов" 20) || fail "no window on late.cfg"
@@ -142,5 +187,5 @@ tray_comes_late() {
     click "$ICON" 1 && wait_until 5 hidden "$WIN" || fail "a left click on the late icon did not hide the window"
     kill "$TRAY_PID" && wait_until 6 shown "$WIN" || fail "the tray gone for good, the window did not come back in 6 s"
     wait_until 2 eval '[ "$(window_size "$WIN")" = "$bare" ]' || fail "the window is back $(window_size "$WIN"), expected $bare as without a tray"
-    stop_program && start_tray
+    "$@" && stop_program && start_tray
 }

@@ -5,7 +5,8 @@
 # read through AT-SPI as a screen reader would, tells its host's state; the icon's tooltip is
 # read the same way; notifications go to dunst, with the program's name, image and default
 # action, and where no notification service runs Qt's balloon comes, whose click shows the
-# window; and the file dialog of «Сменить конфиг» is in Russian and takes a path typed in full.
+# window; the journal opens, follows and saves (journal_story), also from the menu bar; and
+# the file dialog of «Сменить конфиг» is in Russian and takes a path typed in full.
 ACCESSIBLE=1
 source "$(dirname "$0")/scenario.sh"
 start_desktop && start_board && first_check
@@ -18,7 +19,7 @@ told() { # AT-SPI's client may stumble on a tree that changes under it: then onc
     done
 }
 wait_until 10 told || fail "the labels do not tell their hosts' states: $(cat described.txt)"
-clicks_during_check && box_holds_up_nothing
+clicks_during_check && box_holds_up_nothing && journal_story
 # A tooltip on the first label, for the README.
 eval "$(xdotool getwindowgeometry --shell "$WIN")" && xdotool mousemove $((X + 40)) $((Y + 12)) && sleep 1.5
 import -window root -crop 340x210+$((X - 5))+$((Y - 40)) "$ARTIFACTS/tooltip.png"
@@ -53,7 +54,16 @@ eval "$(xdotool getwindowgeometry --shell "$TIP_BOX")" && import -window root -c
 click "$TIP_BOX" 1 && wait_until 5 shown "$WIN" || fail "a click on the balloon did not show the window"
 [ "$(notified | wc -l)" = "$SENT" ] || fail "with no notification service running, the bus was asked: $(notified | sed "1,${SENT}d")"
 ip netns exec "$NS-s" sysctl -qw net.ipv4.icmp_echo_ignore_all=1 && stop_program
-tray_comes_late
+bar_menu() { # a click on «Меню» in the menu bar opens it (openbox may still be sliding the window in: then again)
+    local X Y
+    eval "$(xwininfo -id "$WIN" | awk '/Absolute upper-left [XY]/ { print $3 "=" $4 }' | tr -d :)"
+    xdotool key Escape mousemove $((X + 20)) $((Y + 10)) sleep 0.5 click 1 && MENU=$(popup_menu 2)
+}
+bar_journal() { # «Журнал» from the menu bar, and «Закрыть»
+    wait_until 15 bar_menu && click "$MENU" 1 2 4 && find_window "$JOURNAL" 20 >/dev/null || fail "«Журнал» in the menu bar opened nothing"
+    press "Закрыть" && wait_until 5 eval '[ "$(journals)" = 0 ]' || fail "«Закрыть» left the journal window"
+}
+tray_comes_late bar_journal
 
 # The program's file can no longer be run: «Сменить конфиг» says that it could not start it,
 # leaves no restart.bat, and the program runs on and keeps checking (its silent host answers).

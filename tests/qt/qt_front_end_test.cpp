@@ -4,6 +4,7 @@
 #include "core/startup.h"
 #include "core/unexpected_error.h"
 #include "probe/ping_ipv4.h"
+#include "qt/day_strips.h"
 #include "qt/guarded_application.h"
 #include "qt/program_icon.h"
 #include "qt/qt_form_services.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -262,6 +264,72 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
 }
 
 // The icon's mark at every size a tray asks for, HiDPI included: red while a host is
+
+// The journal's window opens once and follows the checks while open, its rows newest
+// first and bounded; a whole file is written, or none.
+TEST(QtJournal, OneWindowFollowsTheChecksAndFilesAreWrittenWholeOrNotAtAll)
+{
+    QTemporaryDir dir;
+    QFile cfg(dir.filePath(QStringLiteral("board.cfg")));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly) && cfg.write("checkinterval 5\ngroup A\n10.0.0.1 flaky\n10.0.0.2 up\n"));
+    cfg.close();
+    QtFormServices services;
+    QtFormView view;
+    Form1 form(services, view);
+    view.Bind(form);
+    auto owned = std::make_unique<testing::FakeProbe>();
+    testing::FakeProbe& probe = *owned;
+    form.Load(cfg.fileName().toStdString(), [&] { return std::move(owned); });
+    probe.addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
+    const auto cycle = [&](std::set<std::string> alive) {
+        probe.alive = std::move(alive);
+        form.Timer1_Timer();
+        probe.DeliverAll();
+        while (form.CycleRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    cycle({"10.0.0.2"});
+    form.journal_Click();
+    JournalWindow* window = view.Journal();
+    ASSERT_NE(window, nullptr);
+    form.RunMenuCommand(MenuCommand::Journal);
+    EXPECT_EQ(view.Journal(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Журнал — Монитор узлов"));
+    QAbstractItemModel& rows = *window->Table()->model();
+    EXPECT_EQ(rows.headerData(6, Qt::Horizontal).toString(), QString::fromUtf8("Длилось"));
+    const auto flip = [&](std::size_t i) {
+        cycle(i % 2 ? std::set<std::string>{"10.0.0.2"} : std::set<std::string>{"10.0.0.1", "10.0.0.2"});
+    };
+    window->close();  // closed, it waits; opened again, it is up to date
+    EXPECT_FALSE(window->isVisible());
+    for (std::size_t i = 0; i < kMaxJournalEntries; ++i)
+        flip(i);
+    form.journal_Click();
+    EXPECT_EQ(view.Journal(), window);
+    EXPECT_EQ(rows.index(0, 5).data().toString(), QString::fromUtf8("не отвечает"));
+    for (std::size_t i = 0; i < 3; ++i)  // open, at the bound: the oldest go, the newest come on top
+        flip(i);
+    window->BringUpToDate();  // what its timers do soon after a cycle
+    ASSERT_EQ(rows.rowCount(), static_cast<int>(kMaxJournalEntries));
+    EXPECT_EQ(rows.index(0, 5).data().toString(), QString::fromUtf8("отвечает, <1 мс"));
+    EXPECT_EQ(rows.index(1, 5).data().toString(), QString::fromUtf8("не отвечает"));
+    EXPECT_EQ(rows.index(0, 1).data().toString(), QStringLiteral("A"));
+    const QList<StripBar*> bars = window->Strips()->findChildren<StripBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    EXPECT_EQ(bars[0]->accessibleName(), QStringLiteral("flaky (10.0.0.1)"));
+    EXPECT_TRUE(bars[0]->accessibleDescription().startsWith(QString::fromUtf8("отвечал: 50 % проверок")))
+        << bars[0]->accessibleDescription().toStdString();
+
+    const std::string saved = dir.filePath(QStringLiteral("журнал.csv")).toStdString();
+    ASSERT_TRUE(services.WriteWholeFile(saved, "a;b\r\n"));
+    EXPECT_EQ(ReadBack(services, saved), "a;b\r\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    for (const char* path : {"folder", "missing/x.csv"})
+        EXPECT_FALSE(services.WriteWholeFile(dir.filePath(QString::fromUtf8(path)).toStdString(), "x")) << path;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 3);  // cfg, csv, folder
+}
+
 // silent, green while all answer, none before the first check.
 TEST(QtIcon, TheMarkIsDrawnAtEverySize)
 {
