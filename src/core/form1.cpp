@@ -181,6 +181,10 @@ void Form1::exit_Click()
     services_.End(0);
 }
 
+void Form1::journalSave_Click() {}
+
+void Form1::JournalClosed() {}
+
 void Form1::StatusCaptionChanged()
 {
     view_.SetStatusCaption(state_.board.StatusString.caption);

@@ -56,6 +56,9 @@ public:
     void showhide_Click();
     void changeconfig_Click();
     void exit_Click();
+    // The journal window's «Сохранить…», and its closing.
+    void journalSave_Click();
+    void JournalClosed();
 
     const FormState& State() const { return state_; }
     bool CycleRunning() const { return cycle_.Running(); }
