@@ -104,8 +104,12 @@ std::array<std::string, kJournalColumns> JournalPage::Row(std::size_t row) const
     if (row >= entries.size())
         throw std::out_of_range("journal row");
     const JournalEntry& e = entries[entries.size() - 1 - row];
-    return {TimeText(e.time), e.group,   e.caption,
-            e.host,           e.address, e.state,
+    return {TimeText(e.time),
+            e.group,
+            e.caption,
+            e.host,
+            e.address,
+            e.state,
             e.lasted ? std::to_string(e.lasted->count()) + " с" : std::string()};
 }
 
@@ -132,8 +136,8 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now) const
         strip.stretches.push_back({0, day.runs.empty() ? 1.0 : share(day.runs.front().from), 0xC0C0C0});
         for (std::size_t i = 0; i < day.runs.size(); ++i) {
             const double to = i + 1 < day.runs.size() ? share(day.runs[i + 1].from) : 1.0;
-            strip.stretches.push_back({share(day.runs[i].from), to,
-                                       day.runs[i].state == HostState::Answered ? kAliveColor : kDeadColor});
+            strip.stretches.push_back(
+                {share(day.runs[i].from), to, day.runs[i].state == HostState::Answered ? kAliveColor : kDeadColor});
         }
         strips.push_back(std::move(strip));
     }
