@@ -24,7 +24,7 @@ constexpr int kClientWidth = 820, kClientHeight = 560;
 constexpr int kMinWidth = 480, kMinHeight = 360;
 constexpr int kMargin = 8, kButtonWidth = 100, kButtonHeight = 26;
 constexpr int kMaxStripsShown = 8;  // more scroll in their box
-constexpr std::array<int, kJournalColumns> kColumnWidths{140, 100, 110, 120, 110, 160, 60};
+constexpr std::array<int, kJournalColumns> kColumnWidths{130, 90, 100, 120, 100, 160, 80};
 
 // DPI functions of newer Windows versions, looked up at run time so that the window
 // still opens where they are missing (there the system DPI applies).
@@ -270,8 +270,7 @@ void JournalWindow::LayOut()
     }
     const int buttonTop = client.bottom - margin - Px(kButtonHeight);
     MoveTo(close_, client.right - margin - Px(kButtonWidth), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
-    MoveTo(save_, client.right - 2 * (margin + Px(kButtonWidth)) + margin, buttonTop, Px(kButtonWidth),
-           Px(kButtonHeight));
+    MoveTo(save_, client.right - 2 * (margin + Px(kButtonWidth)), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
     // The strips' box shows up to kMaxStripsShown of them; the list takes the rest.
     const int rows = static_cast<int>(std::clamp<std::size_t>(strips_->Count(), 1, kMaxStripsShown));
     const int stripsHeight = rows * strips_->ItemHeight() + 2 * GetSystemMetrics(SM_CYEDGE);
