@@ -1,139 +1,148 @@
 // SPDX-License-Identifier: MIT
 #include "win32/day_strips.h"
 
+#include "core/check_cycle.h"
 #include "win32/unique_handle.h"
+#include "win32/virtual_list.h"
 #include "win32/wide_text.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 namespace orvane2::win32 {
 
 namespace {
 
-std::wstring ItemText(const DayStrip& strip)
-{
-    return Widen(strip.title + ": " + strip.figures);
-}
-
-std::wstring TextOf(HWND list, int index)
-{
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR)
-        return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
-void DrawLine(HDC dc, const std::string& text, RECT rect, UINT align)
-{
-    const std::wstring wide = Widen(text);
-    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
-              align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-}
+constexpr int kTitleColumn = 0, kBarColumn = 1, kFiguresColumn = 2;
+constexpr std::uint32_t kNoColour = 0xFFFFFFFF;  // no stretch covers the pixel
 
 }  // namespace
 
 DayStrips::DayStrips(HWND parent, HINSTANCE instance, int id)
-    : list_(CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                                LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+    : list_(CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER |
+                                LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr))
-{}
+{
+    if (list_ == nullptr)
+        return;
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    for (int c : {kTitleColumn, kBarColumn, kFiguresColumn}) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH | LVCF_SUBITEM;
+        column.iSubItem = c;
+        SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+}
 
 void DayStrips::Show(std::vector<DayStrip> strips)
 {
+    strips_ = std::move(strips);
     if (list_ == nullptr)
         return;
-    const auto top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-    if (strips.size() != strips_.size()) {
-        SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-        for (const DayStrip& strip : strips)
-            SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ItemText(strip).c_str()));
-    } else {
-        // The same hosts: only the items whose words changed are made again.
-        for (std::size_t i = 0; i < strips.size(); ++i) {
-            const std::wstring text = ItemText(strips[i]);
-            const auto index = static_cast<int>(i);
-            if (TextOf(list_, index) == text)
-                continue;
-            SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-            SendMessageW(list_, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    // The bars move with the time even where the words stay.
+    SetVirtualCount(list_, strips_.size());
+}
+
+void DayStrips::SetRowHeight(int pixels)
+{
+    if (list_ == nullptr)
+        return;
+    // The list keeps the old list until it is given the new one.
+    std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer> spacer(
+        ImageList_Create(1, std::max(pixels, 1), ILC_COLOR32, 0, 1));
+    ListView_SetImageList(list_, spacer.get(), LVSIL_SMALL);
+    rowSpacer_ = std::move(spacer);
+}
+
+void DayStrips::SizeColumns(int width)
+{
+    const int title = width * 3 / 10, bar = width * 7 / 20;
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, kTitleColumn, title);
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, kBarColumn, bar);
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, kFiguresColumn, std::max(width - title - bar, 0));
+}
+
+LRESULT DayStrips::Answer(NMHDR& notice) const
+{
+    if (notice.code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(notice).item;
+        if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+            return 0;
+        item.pszText[0] = L'\0';
+        if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= strips_.size() || item.iSubItem == kBarColumn)
+            return 0;
+        const DayStrip& strip = strips_[static_cast<std::size_t>(item.iItem)];
+        const std::wstring text = Widen(item.iSubItem == kTitleColumn ? strip.title : strip.figures);
+        const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+        std::copy_n(text.data(), length, item.pszText);
+        item.pszText[length] = L'\0';
+        return 0;
+    }
+    if (notice.code != NM_CUSTOMDRAW)
+        return 0;
+    // The bar's column is drawn here, the rest as the list view draws it.
+    NMLVCUSTOMDRAW& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(notice);
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
+            if (draw.iSubItem != kBarColumn || row < 0 || static_cast<std::size_t>(row) >= strips_.size())
+                return CDRF_DODEFAULT;
+            RECT cell{};
+            ListView_GetSubItemRect(list_, row, kBarColumn, LVIR_BOUNDS, &cell);
+            const bool selected = ListView_GetItemState(list_, row, LVIS_SELECTED) != 0;
+            FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+            const int inset = std::max(2, static_cast<int>(cell.bottom - cell.top) / 6);
+            DrawBar(draw.nmcd.hdc, strips_[static_cast<std::size_t>(row)],
+                    {cell.left + inset, cell.top + inset, cell.right - inset, cell.bottom - inset});
+            return CDRF_SKIPDEFAULT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+void DayStrips::DrawBar(HDC dc, const DayStrip& strip, RECT bar) const
+{
+    // Each stretch from its start to its end over the bar's width, at least a pixel wide
+    // so that a short silence still shows: in a pixel that several stretches share, a
+    // colour other than the answered one wins. Then each run of one colour is one fill.
+    const int span = std::max(0, static_cast<int>(bar.right - bar.left));
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(span), kNoColour);
+    const auto at = [span](double share) { return static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * span)); };
+    for (const StripStretch& stretch : strip.stretches) {
+        const int left = at(stretch.from);
+        const int right = stretch.to > stretch.from ? std::max(at(stretch.to), left + 1) : at(stretch.to);
+        for (int x = std::max(left, 0); x < std::min(right, span); ++x) {
+            std::uint32_t& pixel = pixels[static_cast<std::size_t>(x)];
+            if (pixel == kNoColour || pixel == kAliveColor)
+                pixel = stretch.bgr;
         }
     }
-    strips_ = std::move(strips);
-    SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    // The bars move with the time even where the words stay.
-    InvalidateRect(list_, nullptr, TRUE);
-}
-
-void DayStrips::SetFont(HFONT font, UINT dpi)
-{
-    if (list_ == nullptr)
-        return;
-    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    TEXTMETRICW metrics{};
-    const HDC dc = GetDC(list_);
-    const HGDIOBJ old = SelectObject(dc, font);
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(list_, dc);
-    const int height = metrics.tmHeight + MulDiv(8, static_cast<int>(dpi), 96);
-    SendMessageW(list_, LB_SETITEMHEIGHT, 0, MAKELPARAM(std::clamp(height, 1, 255), 0));
-    InvalidateRect(list_, nullptr, TRUE);
-}
-
-int DayStrips::ItemHeight() const
-{
-    const LRESULT height = SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0);
-    return height > 0 && height != LB_ERR ? static_cast<int>(height) : 16;
-}
-
-void DayStrips::Draw(const DRAWITEMSTRUCT& item) const
-{
-    const HDC dc = item.hDC;
-    const RECT whole = item.rcItem;
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FillRect(dc, &whole, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= strips_.size()) {
-        if (item.itemState & ODS_FOCUS)
-            DrawFocusRect(dc, &whole);
-        return;
-    }
-    const DayStrip& strip = strips_[item.itemID];
-    // Three columns: the title, the bar, the figures.
-    const int width = whole.right - whole.left;
-    const int gap = std::max(4, static_cast<int>(whole.bottom - whole.top) / 3);
-    RECT title{whole.left + gap, whole.top, whole.left + width * 3 / 10, whole.bottom};
-    RECT bar{title.right + gap, whole.top + gap / 2 + 1, whole.left + width * 13 / 20, whole.bottom - gap / 2 - 1};
-    RECT figures{bar.right + gap, whole.top, whole.right - gap, whole.bottom};
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawLine(dc, strip.title, title, DT_LEFT);
-    DrawLine(dc, strip.figures, figures, DT_LEFT);
-
-    // Each stretch from its start to its end over the bar's width, at least a pixel wide
-    // so that a short silence still shows; 0x00BBGGRR is a COLORREF.
-    const double span = bar.right - bar.left;
-    for (const StripStretch& stretch : strip.stretches) {
-        RECT piece = bar;
-        piece.left = bar.left + static_cast<LONG>(std::lround(std::clamp(stretch.from, 0.0, 1.0) * span));
-        piece.right = bar.left + static_cast<LONG>(std::lround(std::clamp(stretch.to, 0.0, 1.0) * span));
-        if (stretch.to > stretch.from && piece.right <= piece.left)
-            piece.right = std::min(piece.left + 1, bar.right);
-        if (piece.right <= piece.left)
-            continue;
-        const UniqueGdiObject<HBRUSH> brush(CreateSolidBrush(static_cast<COLORREF>(stretch.bgr)));
-        if (brush)
-            FillRect(dc, &piece, brush.get());
+    std::vector<std::pair<std::uint32_t, UniqueGdiObject<HBRUSH>>> brushes;  // 0x00BBGGRR is a COLORREF
+    const auto brush = [&](std::uint32_t colour) {
+        for (const auto& [c, b] : brushes)
+            if (c == colour)
+                return b.get();
+        return brushes.emplace_back(colour, CreateSolidBrush(static_cast<COLORREF>(colour))).second.get();
+    };
+    for (int x = 0; x < span;) {
+        const std::uint32_t colour = pixels[static_cast<std::size_t>(x)];
+        int end = x + 1;
+        while (end < span && pixels[static_cast<std::size_t>(end)] == colour)
+            ++end;
+        const RECT piece{bar.left + x, bar.top, bar.left + end, bar.bottom};
+        if (colour != kNoColour && brush(colour) != nullptr)
+            FillRect(dc, &piece, brush(colour));
+        x = end;
     }
     FrameRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
-    if (item.itemState & ODS_FOCUS)
-        DrawFocusRect(dc, &whole);
 }
 
 }  // namespace orvane2::win32

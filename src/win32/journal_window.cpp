@@ -2,6 +2,7 @@
 #include "win32/journal_window.h"
 
 #include "win32/resource.h"
+#include "win32/virtual_list.h"
 #include "win32/wide_text.h"
 #include "win32/win32_form_services.h"
 
@@ -172,8 +173,7 @@ void JournalWindow::Update()
     // The list asks for the rows it draws: only the count is set here, and the rows
     // shown are drawn again, as every row moves down by the new ones.
     cachedRow_ = static_cast<std::size_t>(-1);
-    SendMessageW(list_, LVM_SETITEMCOUNT, page_->RowCount(), LVSICF_NOSCROLL);
-    InvalidateRect(list_, nullptr, FALSE);
+    SetVirtualCount(list_, page_->RowCount());
 
     const std::string note = page_->DroppedNote();
     const bool noteWas = IsWindowVisible(note_) != FALSE;
@@ -240,10 +240,17 @@ void JournalWindow::UpdateFont()
                                          : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     UniqueGdiObject<HFONT> font(found ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr);
     const HFONT use = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (HWND control : {list_, note_, save_, close_})
+    for (HWND control : {list_, strips_->Handle(), note_, save_, close_})
         if (control != nullptr)
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(use), TRUE);
-    strips_->SetFont(use, dpi_);
+    TEXTMETRICW text{};
+    const HDC dc = GetDC(window_);
+    const HGDIOBJ old = SelectObject(dc, use);
+    GetTextMetricsW(dc, &text);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    lineHeight_ = text.tmHeight + Px(4);
+    strips_->SetRowHeight(text.tmHeight + Px(8));
     font_ = std::move(font);  // the old one only once no control uses it
     SizeColumns();
     LayOut();
@@ -264,18 +271,22 @@ void JournalWindow::LayOut()
     const int margin = Px(kMargin), width = client.right - 2 * margin;
     int top = margin;
     if (IsWindowVisible(note_)) {
-        const int line = strips_->ItemHeight();
-        MoveTo(note_, margin, top, width, line);
-        top += line + margin / 2;
+        MoveTo(note_, margin, top, width, lineHeight_);
+        top += lineHeight_ + margin / 2;
     }
     const int buttonTop = client.bottom - margin - Px(kButtonHeight);
     MoveTo(close_, client.right - margin - Px(kButtonWidth), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
     MoveTo(save_, client.right - 2 * (margin + Px(kButtonWidth)), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
     // The strips' box shows up to kMaxStripsShown of them; the list takes the rest.
+    RECT row{};
+    const int rowHeight = strips_->Count() > 0 && ListView_GetItemRect(strips_->Handle(), 0, &row, LVIR_BOUNDS)
+                              ? static_cast<int>(row.bottom - row.top)
+                              : lineHeight_;
     const int rows = static_cast<int>(std::clamp<std::size_t>(strips_->Count(), 1, kMaxStripsShown));
-    const int stripsHeight = rows * strips_->ItemHeight() + 2 * GetSystemMetrics(SM_CYEDGE);
+    const int stripsHeight = rows * rowHeight + 2 * GetSystemMetrics(SM_CYEDGE);
     const int stripsTop = buttonTop - margin - stripsHeight;
     MoveTo(strips_->Handle(), margin, stripsTop, width, stripsHeight);
+    strips_->SizeColumns(width - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL));
     MoveTo(list_, margin, top, width, stripsTop - margin - top);
 }
 
@@ -308,14 +319,8 @@ LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 GiveCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
                 return 0;
             }
-            break;
-        }
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (strips_ && item->hwndItem == strips_->Handle()) {
-                strips_->Draw(*item);
-                return TRUE;
-            }
+            if (strips_ && header->hwndFrom == strips_->Handle())
+                return strips_->Answer(*header);
             break;
         }
         case WM_COMMAND:

@@ -68,6 +68,7 @@ private:
     HWND close_ = nullptr;
     std::unique_ptr<DayStrips> strips_;
     UINT dpi_ = 96;
+    int lineHeight_ = 16;  // a line of text in the window's font
     UniqueGdiObject<HFONT> font_;
     bool quiet_ = false;  // being destroyed by its owner: the handlers are not told
 

@@ -314,15 +314,17 @@ TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, title.c_str()), nullptr) << "a second window";
     const HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
-    const HWND strips = FindWindowExW(window, nullptr, L"ListBox", nullptr);
-    const auto cell = [&](int row, int column) {
+    const HWND strips = FindWindowExW(window, list, WC_LISTVIEWW, nullptr);
+    const auto cell = [&](int row, int column, HWND of = nullptr) {
         wchar_t text[128] = {};
-        ListView_GetItemText(list, row, column, text, std::size(text));
+        ListView_GetItemText(of != nullptr ? of : list, row, column, text, std::size(text));
         return std::wstring(text);
     };
     EXPECT_EQ(ListView_GetItemCount(list), 2);
     EXPECT_EQ(cell(0, 5) + L"|" + cell(1, 5) + L"|" + cell(1, 3), L"отвечает, 3 мс|не отвечает|srv.lan");
-    EXPECT_EQ(SendMessageW(strips, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(ListView_GetItemCount(strips), 2);
+    const DayStrip first = page.Strips(std::chrono::system_clock::now()).at(0);
+    EXPECT_EQ(cell(0, 0, strips) + L"|" + cell(0, 2, strips), Widen(first.title + "|" + first.figures));
     EXPECT_TRUE(IsWindowEnabled(view.Handle())) << "the journal is not modal";
 
     check(2, HostState::Unresolved);
