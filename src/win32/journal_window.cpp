@@ -47,6 +47,12 @@ UINT SystemDpi()
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
+// Whether a control shows when its window does.
+bool Shows(HWND control)
+{
+    return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 void MoveTo(HWND control, int left, int top, int width, int height)
 {
     if (control != nullptr)
@@ -176,9 +182,12 @@ void JournalWindow::Update()
     SetVirtualCount(list_, page_->RowCount());
 
     const std::string note = page_->DroppedNote();
-    const bool noteWas = IsWindowVisible(note_) != FALSE;
-    SetWindowTextW(note_, Widen(note).c_str());
-    ShowWindow(note_, note.empty() ? SW_HIDE : SW_SHOWNA);
+    const bool noteWas = Shows(note_);
+    if (note != noteText_) {
+        SetWindowTextW(note_, Widen(note).c_str());
+        ShowWindow(note_, note.empty() ? SW_HIDE : SW_SHOWNA);
+        noteText_ = note;
+    }
 
     const std::size_t stripsWere = strips_->Count();
     strips_->Show(page_->Strips(std::chrono::system_clock::now()));
@@ -270,7 +279,7 @@ void JournalWindow::LayOut()
     GetClientRect(window_, &client);
     const int margin = Px(kMargin), width = client.right - 2 * margin;
     int top = margin;
-    if (IsWindowVisible(note_)) {
+    if (Shows(note_)) {
         MoveTo(note_, margin, top, width, lineHeight_);
         top += lineHeight_ + margin / 2;
     }
@@ -358,6 +367,7 @@ LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // The controls went with the window; the window object stays for the next opening.
             SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
             window_ = list_ = note_ = save_ = close_ = nullptr;
+            noteText_.clear();
             strips_.reset();
             cachedRow_ = static_cast<std::size_t>(-1);
             if (!quiet_ && handlers_.closed)

@@ -64,6 +64,7 @@ private:
     HWND window_ = nullptr;
     HWND list_ = nullptr;
     HWND note_ = nullptr;
+    std::string noteText_;  // as the note shows it
     HWND save_ = nullptr;
     HWND close_ = nullptr;
     std::unique_ptr<DayStrips> strips_;

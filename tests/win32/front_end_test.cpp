@@ -340,7 +340,9 @@ TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
     SendMessageW(Find(window, Widen(kJournalCloseCaption).c_str()), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     view.ShowJournal(page);
-    EXPECT_NE(FindWindowW(nullptr, title.c_str()), nullptr) << "not opened again";
+    RECT note{};
+    GetWindowRect(Find(FindWindowW(nullptr, title.c_str()), Widen(page.DroppedNote()).c_str()), &note);
+    EXPECT_GT(note.right - note.left, 0) << "not opened again, or its note not placed";
 }
 
 }  // namespace

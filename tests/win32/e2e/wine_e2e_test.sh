@@ -103,14 +103,14 @@ refused 'closed\x.cfg не удалось прочитать' orvane2.exe 'close
 journal_windows() { xdotool search --onlyvisible --name '^Журнал — Монитор узлов$' | of_program | wc -l; }
 open_journal() { click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4; }
 save_journal() { # PATH: «Сохранить…», PATH typed into the dialog
-    local X Y WIDTH HEIGHT SCREEN WINDOW && eval "$(xdotool getwindowgeometry --shell "$JOURNAL")"
-    xdotool mousemove $((X + WIDTH - 166)) $((Y + HEIGHT - 21)) sleep 0.5 click 1
+    local size && size=$(window_size "$JOURNAL") # of the client area, which the X window is
+    xdotool mousemove --window "$JOURNAL" $((${size%x*} - 166)) $((${size#*x} - 21)) sleep 0.5 click 1
     DIALOG=$(find_window "Сохранить журнал" 20) || fail "no save dialog after «Сохранить…»"
     wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the save dialog has no keyboard focus"
     xdotool type --delay 10 "$(winpath "$1")" && xdotool key Return
     wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
 }
-printf 'checkinterval 2\ngroup Journal\n%s silent\n' "$SILENT" >journal.cfg && install -d -m 555 readonly
+printf 'checkinterval 5\ngroup Journal\n%s silent\n' "$SILENT" >journal.cfg && install -d -m 555 readonly
 start_program orvane2.exe journal.cfg && WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) &&
     wait_until 15 labels_are $R || fail "no window, no icon or no check on journal.cfg"
 open_journal && JOURNAL=$(find_window "Журнал — Монитор узлов" 20) || fail "no journal window after «Журнал»"
