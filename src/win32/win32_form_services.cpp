@@ -3,6 +3,7 @@
 
 #include "win32/command_line.h"
 #include "win32/unique_handle.h"
+#include "win32/whole_file.h"
 #include "win32/wide_text.h"
 
 #include <optional>
@@ -177,6 +178,11 @@ bool Win32FormServices::AppendLines(const std::string& path, const std::vector<s
     DWORD written = 0;
     return WriteFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
            written == bytes->size();
+}
+
+bool Win32FormServices::WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    return win32::WriteWholeFile(Widen(path), bytes);
 }
 
 bool Win32FormServices::Launch(const std::string& program, const std::vector<std::string>& arguments)

@@ -35,6 +35,7 @@ public:
     bool Kill(const std::string& path) override;
     bool ReadBytes(const std::string& path, const std::function<bool(std::string_view)>& take) override;
     bool AppendLines(const std::string& path, const std::vector<std::string>& lines) override;
+    bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
     bool Launch(const std::string& program, const std::vector<std::string>& arguments) override;
     std::string ExecutablePath() override;
     [[noreturn]] void End(int exitCode) override;

@@ -3,6 +3,7 @@
 
 #include "core/board.h"
 #include "core/form_view.h"
+#include "win32/journal_window.h"
 #include "win32/label_descriptions.h"
 #include "win32/scroll_area.h"
 #include "win32/shell_watch.h"
@@ -68,6 +69,9 @@ public:
     void StartTrayTimer(int intervalMs) override;
     void StopTrayTimer() override;
     void StartTimer(int intervalMs) override;
+    void ShowJournal(const JournalPage& page) override;
+    void JournalChanged() override;
+    std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override;
 
 private:
     template <typename Call>
@@ -124,6 +128,7 @@ private:
     // Sent to every top-level window when the shell's notification area is created
     // (Explorer started late or again): an icon lost or never added can be added now.
     UINT taskbarCreated_ = 0;
+    std::unique_ptr<JournalWindow> journal_;  // from the first ShowJournal on
 };
 
 }  // namespace orvane2::win32

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The Windows window and services in this process, under Wine in Xvfb: a tall board's
 // scroll area, label tooltips and menu bar, the tray icon's pictures, record and balloons,
-// tasks posted to the window's thread, notices that do not wait, files read in pieces;
-// what a menu command throws, told at the top.
+// tasks posted to the window's thread, notices that do not wait, files read in pieces and
+// written whole, the journal's window; what a menu command throws, told at the top.
 #include "../core/fakes.h"
 #include "core/board_layout.h"
 #include "core/form1.h"
@@ -10,6 +10,7 @@
 #include "core/unexpected_error.h"
 #include "win32/marked_icon.h"
 #include "win32/tray_icon.h"
+#include "win32/wide_text.h"
 #include "win32/win32_form_services.h"
 #include "win32/win32_form_view.h"
 
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <numeric>
 #include <set>
 #include <stdexcept>
@@ -291,6 +293,96 @@ TEST(Win32Program, WhatAMenuCommandThrowsIsToldInABoxAndEndsTheProgram)
     reader.join();
     EXPECT_EQ(status, kUnexpectedErrorExit);
     EXPECT_EQ(told, L"program ended");
+}
+
+// A whole file or nothing: the bytes as written, and a write that fails leaves no file of
+// its own and the file that was there as it was.
+TEST(Win32Services, AFileIsWrittenWholeOrNotAtAll)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / L"orvane2 журнал";
+    fs::remove_all(folder);
+    fs::create_directories(folder / L"папка");
+    const auto utf8 = [](const fs::path& path) { return Narrow(path.wstring()); };
+    const auto files = [&] {
+        std::set<fs::path> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            names.insert(entry.path().lexically_relative(folder));
+        return names;
+    };
+    const std::string bytes = "\xEF\xBB\xBFВремя;Группа\r\n" + std::string(3 << 20, 'x');
+    std::ofstream(folder / L"журнал.csv") << "old";
+    Win32FormServices services;
+    EXPECT_TRUE(services.WriteWholeFile(utf8(folder / L"журнал.csv"), bytes));
+    {
+        std::ifstream in(folder / L"журнал.csv", std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes) << "read back otherwise";
+    }
+    const std::set<fs::path> written{L"журнал.csv", L"папка"};
+    EXPECT_EQ(files(), written);
+    // A folder that is not there, and a folder in the file's place.
+    EXPECT_FALSE(services.WriteWholeFile(utf8(folder / L"нет такой" / L"x.csv"), bytes));
+    EXPECT_FALSE(services.WriteWholeFile(utf8(folder / L"папка"), bytes));
+    EXPECT_EQ(files(), written) << "a new file was left behind";
+    fs::remove_all(folder);
+}
+
+// The journal's window: one, however often it is asked for; its list as long as the
+// journal, the newest entry first, kept up as the journal grows, with a strip per host and
+// a note on entries let go; closed, it is gone until asked for again.
+TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
+{
+    Win32FormServices services;
+    Win32FormView view{GetModuleHandleW(nullptr), services};
+    ASSERT_TRUE(view.Create());
+    Journal journal(2);
+    const std::vector<std::string> titles{"srv (srv.lan)", "gw (gw.lan)"};
+    const JournalPage page(journal, titles);
+    std::vector<HostCheck> checks(3);
+    TimePoint now = std::chrono::system_clock::now() - std::chrono::hours(1);
+    const auto check = [&](int host, HostState state) {
+        const HostState previous = checks[host].state;
+        RecordCheck(checks[host], state, "192.0.2." + std::to_string(host), 3, now += std::chrono::seconds(5));
+        const std::string name = host == 1 ? "srv.lan" : "gw.lan";
+        journal.Checked(host, previous, checks[host], "Сеть", name.substr(0, name.find('.')), name, now);
+    };
+    check(1, HostState::NoAnswer), check(2, HostState::Answered), check(1, HostState::Answered);
+    const std::wstring title = Widen(kJournalTitle);
+    view.ShowJournal(page);
+    view.ShowJournal(page);
+    const HWND window = FindWindowW(nullptr, title.c_str());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(FindWindowExW(nullptr, window, nullptr, title.c_str()), nullptr) << "a second window";
+    const HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    const HWND strips = FindWindowExW(window, list, WC_LISTVIEWW, nullptr);
+    const auto cell = [&](int row, int column, HWND of = nullptr) {
+        wchar_t text[128] = {};
+        ListView_GetItemText(of != nullptr ? of : list, row, column, text, std::size(text));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(cell(0, 5) + L"|" + cell(1, 5) + L"|" + cell(1, 3), L"отвечает, 3 мс|не отвечает|srv.lan");
+    EXPECT_EQ(ListView_GetItemCount(strips), 2);
+    const DayStrip first = page.Strips(std::chrono::system_clock::now()).at(0);
+    EXPECT_EQ(cell(0, 0, strips) + L"|" + cell(0, 2, strips), Widen(first.title + "|" + first.figures));
+    EXPECT_TRUE(IsWindowEnabled(view.Handle())) << "the journal is not modal";
+
+    check(2, HostState::Unresolved);
+    view.JournalChanged();
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(cell(0, 3) + L"|" + cell(0, 5), L"gw.lan|имя не резолвится");
+    for (std::size_t i = 0; i < kMaxJournalEntries; ++i)
+        check(1, i % 2 ? HostState::Answered : HostState::NoAnswer);
+    view.JournalChanged();
+    EXPECT_EQ(static_cast<std::size_t>(ListView_GetItemCount(list)), kMaxJournalEntries);
+    EXPECT_TRUE(IsWindowVisible(Find(window, Widen(page.DroppedNote()).c_str())));
+
+    SendMessageW(Find(window, Widen(kJournalCloseCaption).c_str()), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    view.ShowJournal(page);
+    RECT note{};
+    GetWindowRect(Find(FindWindowW(nullptr, title.c_str()), Widen(page.DroppedNote()).c_str()), &note);
+    EXPECT_GT(note.right - note.left, 0) << "not opened again, or its note not placed";
 }
 
 }  // namespace

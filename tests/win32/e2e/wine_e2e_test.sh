@@ -5,7 +5,7 @@
 # the window's outer size, a shell that comes late or dies (the fake shells of
 # FAKE_SHELL), and what the tray tells as far as Wine's shell shows it. Then a missing
 # or unreachable configuration (exit 1), «Сменить конфиг», and the installer and
-# uninstaller, silent.
+# uninstaller, silent. Last, the journal: its window, a file saved and one that cannot be.
 [ "$(id -u)" = 0 ] || { echo "SKIP: the test's network namespace needs root"; exit 77; }
 PROGRAM=(wine) # each start names the Windows program
 source "$(dirname "$0")/../../gui/scenario.sh"
@@ -93,4 +93,37 @@ entry && [ "$REG" = 1 ] || fail "the programs list still has the entry (reg exit
 # a copy of the program here) may not enter another user's closed folder.
 install -d -o nobody -m 700 closed && : >closed/x.cfg && cp "$ORVANE2" . && PROGRAM=(ip netns exec "$NS" setpriv --bounding-set=-all --inh-caps=-all wine)
 refused 'closed\x.cfg не удалось прочитать' orvane2.exe 'closed\x.cfg'
+
+# --- The journal, on the same copy (without capabilities a folder without write permission
+# stays closed to it): «Журнал», second of the menu's four items, opens one window however
+# often it is chosen; «Сохранить…» (its button 166 px left of and 21 px above the client
+# area's lower right corner) asks with the save dialog and writes the entries as CSV, read
+# back; a folder the program may not write: a message naming the file, nothing written,
+# the program going on; «Выход» with the window open ends it with 0.
+journal_windows() { xdotool search --onlyvisible --name '^Журнал — Монитор узлов$' | of_program | wc -l; }
+open_journal() { click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 2 4; }
+save_journal() { # PATH: «Сохранить…», PATH typed into the dialog
+    local size && size=$(window_size "$JOURNAL") # of the client area, which the X window is
+    xdotool mousemove --window "$JOURNAL" $((${size%x*} - 166)) $((${size#*x} - 21)) sleep 0.5 click 1
+    DIALOG=$(find_window "Сохранить журнал" 20) || fail "no save dialog after «Сохранить…»"
+    wait_until 5 eval '[ "$(xdotool getwindowfocus)" = "$DIALOG" ]' || fail "the save dialog has no keyboard focus"
+    xdotool type --delay 10 "$(winpath "$1")" && xdotool key Return
+    wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
+}
+printf 'checkinterval 5\ngroup Journal\n%s silent\n' "$SILENT" >journal.cfg && install -d -m 555 readonly
+start_program orvane2.exe journal.cfg && WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) &&
+    wait_until 15 labels_are $R || fail "no window, no icon or no check on journal.cfg"
+open_journal && JOURNAL=$(find_window "Журнал — Монитор узлов" 20) || fail "no journal window after «Журнал»"
+open_journal && sleep 1 && [ "$(journal_windows)" = 1 ] || fail "$(journal_windows) journal windows after «Журнал» twice"
+import -window "$JOURNAL" "$ARTIFACTS/windows_journal.png"
+save_journal "$WORK/journal.csv" && wait_until 10 test -s journal.csv || fail "«Сохранить…» wrote no journal.csv"
+HEADER=$'\xEF\xBB\xBFВремя;Группа;Узел;Хост;Адрес;Состояние;Длилось, с\r'
+[ "$(sed -n 1p journal.csv)" = "$HEADER" ] && sed -n 2p journal.csv | has "^20[0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9];Journal;silent;$SILENT;.*;\r$" ||
+    fail "journal.csv reads: $(head -3 journal.csv | od -c | head -20)"
+save_journal "$WORK/readonly/journal.csv" && BOX=$(find_window 'Orvane2.*' 20) && text=$(message_text "$BOX") ||
+    fail "no message for a journal that could not be written"
+[[ $text == *'readonly\journal.csv'* ]] && [ -z "$(ls -A readonly)" ] && [ -z "$(exited "$PID")" ] ||
+    fail "the message reads [$text], the folder holds [$(ls -A readonly)], exit code [$(exited "$PID")]"
+press_ok "$BOX" && click "$ICON" 3 && MENU=$(popup_menu 5) && click "$MENU" 1 4 4 && [ "$(exit_code "$PID" 5)" = 0 ] ||
+    fail "«Выход» with the journal open: exit code $(exited "$PID")"
 echo PASS

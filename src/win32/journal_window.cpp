@@ -1,0 +1,383 @@
+// SPDX-License-Identifier: MIT
+#include "win32/journal_window.h"
+
+#include "win32/resource.h"
+#include "win32/virtual_list.h"
+#include "win32/wide_text.h"
+#include "win32/win32_form_services.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+namespace orvane2::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Orvane2Journal";
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr int kListId = 1, kStripsId = 2, kSaveId = 3, kCloseId = 4, kNoteId = 5;
+
+// Sizes in pixels at 96 dots per inch, scaled to the window's DPI.
+constexpr int kClientWidth = 820, kClientHeight = 560;
+constexpr int kMinWidth = 480, kMinHeight = 360;
+constexpr int kMargin = 8, kButtonWidth = 100, kButtonHeight = 26;
+constexpr int kMaxStripsShown = 8;  // more scroll in their box
+constexpr std::array<int, kJournalColumns> kColumnWidths{130, 90, 100, 120, 100, 160, 80};
+
+// DPI functions of newer Windows versions, looked up at run time so that the window
+// still opens where they are missing (there the system DPI applies).
+template <typename Function>
+Function User32Function(const char* name)
+{
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+UINT SystemDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// Whether a control shows when its window does.
+bool Shows(HWND control)
+{
+    return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void MoveTo(HWND control, int left, int top, int width, int height)
+{
+    if (control != nullptr)
+        MoveWindow(control, left, top, std::max(width, 0), std::max(height, 0), TRUE);
+}
+
+}  // namespace
+
+JournalWindow::JournalWindow(HINSTANCE instance, Win32FormServices& services, Handlers handlers)
+    : instance_(instance), services_(services), handlers_(std::move(handlers))
+{}
+
+JournalWindow::~JournalWindow()
+{
+    quiet_ = true;
+    if (window_ != nullptr)
+        DestroyWindow(window_);
+}
+
+// Runs a call into the program's behaviour from inside the window procedure, as the
+// board's window does: an exception must not unwind through the system's frames, so it
+// is kept and raised again once the message has been dispatched.
+template <typename Call>
+void JournalWindow::Guarded(Call&& call)
+{
+    try {
+        call();
+    } catch (...) {
+        services_.Defer(std::current_exception());
+    }
+}
+
+bool JournalWindow::Open(const JournalPage& page)
+{
+    page_ = &page;
+    if (window_ == nullptr && !Create())
+        return false;
+    Update();
+    if (IsIconic(window_))
+        ShowWindow(window_, SW_RESTORE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    return true;
+}
+
+bool JournalWindow::Create()
+{
+    // The list view comes from the common controls.
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    // Shared icons belong to the system, which frees them with the module.
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+
+    dpi_ = SystemDpi();
+    RECT outer{0, 0, Px(kClientWidth), Px(kClientHeight)};
+    AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+    // No owner: the window has its own button on the task bar and stays when the board
+    // hides in the tray.
+    if (CreateWindowExW(0, kWindowClass, Widen(kJournalTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance_,
+                        this) == nullptr)
+        return false;
+    // The monitor the window landed on may have another DPI than the system's.
+    const UINT landed = Dpi();
+    if (landed != dpi_) {
+        dpi_ = landed;
+        RECT scaled{0, 0, Px(kClientWidth), Px(kClientHeight)};
+        static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+        if (adjustForDpi != nullptr)
+            adjustForDpi(&scaled, kWindowStyle, FALSE, 0, dpi_);
+        SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    list_ = CreateControl(WC_LISTVIEWW, {},
+                          WS_TABSTOP | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                          kListId);
+    if (list_ == nullptr) {
+        DestroyWindow(window_);
+        return false;
+    }
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
+    for (std::size_t c = 0; c < kJournalColumns; ++c) {
+        std::wstring caption = Widen(kJournalColumnCaptions[c]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = caption.data();
+        column.cx = Px(kColumnWidths[c]);
+        column.iSubItem = static_cast<int>(c);
+        SendMessageW(list_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+    }
+    note_ = CreateControl(L"STATIC", {}, SS_LEFT | SS_NOPREFIX, kNoteId);
+    strips_ = std::make_unique<DayStrips>(window_, instance_, kStripsId);
+    save_ = CreateControl(L"BUTTON", kJournalSaveCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSaveId);
+    close_ = CreateControl(L"BUTTON", kJournalCloseCaption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCloseId);
+    UpdateFont();
+    return true;
+}
+
+HWND JournalWindow::CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style, int id)
+{
+    const DWORD edge = windowClass == std::wstring_view(WC_LISTVIEWW) ? WS_EX_CLIENTEDGE : 0;
+    return CreateWindowExW(edge, windowClass, Widen(caption).c_str(), WS_CHILD | style, 0, 0, 0, 0, window_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+}
+
+void JournalWindow::Update()
+{
+    if (window_ == nullptr || page_ == nullptr)
+        return;
+    // The list asks for the rows it draws: only the count is set here, and the rows
+    // shown are drawn again, as every row moves down by the new ones.
+    cachedRow_ = static_cast<std::size_t>(-1);
+    SetVirtualCount(list_, page_->RowCount());
+
+    const std::string note = page_->DroppedNote();
+    const bool noteWas = Shows(note_);
+    if (note != noteText_) {
+        SetWindowTextW(note_, Widen(note).c_str());
+        ShowWindow(note_, note.empty() ? SW_HIDE : SW_SHOWNA);
+        noteText_ = note;
+    }
+
+    const std::size_t stripsWere = strips_->Count();
+    strips_->Show(page_->Strips(std::chrono::system_clock::now()));
+    const auto shown = [](std::size_t count) { return std::clamp<std::size_t>(count, 1, kMaxStripsShown); };
+    if (noteWas == note.empty() || shown(stripsWere) != shown(strips_->Count()))
+        LayOut();
+}
+
+void JournalWindow::GiveCell(NMLVDISPINFOW& info)
+{
+    LVITEMW& item = info.item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    item.pszText[0] = L'\0';
+    // The page may have changed since the count was set: a row it no longer has stays empty.
+    if (page_ == nullptr || item.iItem < 0 || item.iSubItem < 0 ||
+        static_cast<std::size_t>(item.iSubItem) >= kJournalColumns ||
+        static_cast<std::size_t>(item.iItem) >= page_->RowCount())
+        return;
+    const auto row = static_cast<std::size_t>(item.iItem);
+    if (row != cachedRow_) {
+        cachedRow_ = static_cast<std::size_t>(-1);
+        const std::array<std::string, kJournalColumns> cells = page_->Row(row);
+        for (std::size_t c = 0; c < kJournalColumns; ++c)
+            cachedCells_[c] = Widen(cells[c]);
+        cachedRow_ = row;
+    }
+    const std::wstring& cell = cachedCells_[static_cast<std::size_t>(item.iSubItem)];
+    const std::size_t length = std::min(cell.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    std::copy_n(cell.data(), length, item.pszText);
+    item.pszText[length] = L'\0';
+}
+
+UINT JournalWindow::Dpi() const
+{
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr && window_ != nullptr) {
+        const UINT dpi = getDpiForWindow(window_);
+        if (dpi != 0)
+            return dpi;
+    }
+    return SystemDpi();
+}
+
+int JournalWindow::Px(int pixelsAt96) const
+{
+    return MulDiv(pixelsAt96, static_cast<int>(dpi_), 96);
+}
+
+void JournalWindow::UpdateFont()
+{
+    if (!strips_)
+        return;
+    // The font of message boxes at the window's DPI, as the board uses.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    const BOOL found = forDpi != nullptr ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_)
+                                         : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    UniqueGdiObject<HFONT> font(found ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr);
+    const HFONT use = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (HWND control : {list_, strips_->Handle(), note_, save_, close_})
+        if (control != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(use), TRUE);
+    TEXTMETRICW text{};
+    const HDC dc = GetDC(window_);
+    const HGDIOBJ old = SelectObject(dc, use);
+    GetTextMetricsW(dc, &text);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    lineHeight_ = text.tmHeight + Px(4);
+    strips_->SetRowHeight(text.tmHeight + Px(8));
+    font_ = std::move(font);  // the old one only once no control uses it
+    SizeColumns();
+    LayOut();
+}
+
+void JournalWindow::SizeColumns()
+{
+    for (std::size_t c = 0; c < kJournalColumns; ++c)
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, c, Px(kColumnWidths[c]));
+}
+
+void JournalWindow::LayOut()
+{
+    if (!strips_)
+        return;  // the window is being made: its controls come next
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int margin = Px(kMargin), width = client.right - 2 * margin;
+    int top = margin;
+    if (Shows(note_)) {
+        MoveTo(note_, margin, top, width, lineHeight_);
+        top += lineHeight_ + margin / 2;
+    }
+    const int buttonTop = client.bottom - margin - Px(kButtonHeight);
+    MoveTo(close_, client.right - margin - Px(kButtonWidth), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
+    MoveTo(save_, client.right - 2 * (margin + Px(kButtonWidth)), buttonTop, Px(kButtonWidth), Px(kButtonHeight));
+    // The strips' box shows up to kMaxStripsShown of them; the list takes the rest.
+    RECT row{};
+    const int rowHeight = strips_->Count() > 0 && ListView_GetItemRect(strips_->Handle(), 0, &row, LVIR_BOUNDS)
+                              ? static_cast<int>(row.bottom - row.top)
+                              : lineHeight_;
+    const int rows = static_cast<int>(std::clamp<std::size_t>(strips_->Count(), 1, kMaxStripsShown));
+    const int stripsHeight = rows * rowHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+    const int stripsTop = buttonTop - margin - stripsHeight;
+    MoveTo(strips_->Handle(), margin, stripsTop, width, stripsHeight);
+    strips_->SizeColumns(width - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL));
+    MoveTo(list_, margin, top, width, stripsTop - margin - top);
+}
+
+LRESULT CALLBACK JournalWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<JournalWindow*>(create->lpCreateParams)->window_ = window;
+    }
+    auto* journal = reinterpret_cast<JournalWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (journal == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    bool handled = false;
+    journal->Guarded([&] {
+        result = journal->HandleMessage(message, wParam, lParam);
+        handled = true;
+    });
+    return handled ? result : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND window = window_;
+    switch (message) {
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->hwndFrom == list_ && header->code == LVN_GETDISPINFOW) {
+                GiveCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+                return 0;
+            }
+            if (strips_ && header->hwndFrom == strips_->Handle())
+                return strips_->Answer(*header);
+            break;
+        }
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kSaveId) {
+                if (handlers_.save)
+                    Guarded(handlers_.save);
+                return 0;
+            }
+            if ((HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCloseId) || LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(window_);
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            LayOut();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            UpdateFont();
+            return 0;
+        }
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETNONCLIENTMETRICS)
+                UpdateFont();
+            break;
+        case WM_NCDESTROY: {
+            // The controls went with the window; the window object stays for the next opening.
+            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            window_ = list_ = note_ = save_ = close_ = nullptr;
+            noteText_.clear();
+            strips_.reset();
+            cachedRow_ = static_cast<std::size_t>(-1);
+            if (!quiet_ && handlers_.closed)
+                Guarded(handlers_.closed);
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace orvane2::win32
