@@ -59,7 +59,9 @@ std::optional<std::string> Win32FormView::ChooseSaveFile(const OpenFileRequest& 
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     // The current directory stays the program's, where the restart script belongs.
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    // The program tells a file it cannot write itself, naming it; the dialog does not try.
+    dialog.Flags =
+        OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_NOTESTFILECREATE;
     if (!GetSaveFileNameW(&dialog))
         return std::nullopt;
     file.resize(wcslen(file.c_str()));
