@@ -94,8 +94,7 @@ entry && [ "$REG" = 1 ] || fail "the programs list still has the entry (reg exit
 install -d -o nobody -m 700 closed && : >closed/x.cfg && cp "$ORVANE2" . && PROGRAM=(ip netns exec "$NS" setpriv --bounding-set=-all --inh-caps=-all wine)
 refused 'closed\x.cfg не удалось прочитать' orvane2.exe 'closed\x.cfg'
 
-# --- The journal, on the same copy (without capabilities a folder without write permission
-# stays closed to it): «Журнал», second of the menu's four items, opens one window however
+# --- The journal, on the same copy: «Журнал», second of the menu's four items, opens one window however
 # often it is chosen; «Сохранить…» (its button 166 px left of and 21 px above the client
 # area's lower right corner) asks with the save dialog and writes the entries as CSV, read
 # back; a folder the program may not write: a message naming the file, nothing written,
@@ -110,7 +109,10 @@ save_journal() { # PATH: «Сохранить…», PATH typed into the dialog
     xdotool type --delay 10 "$(winpath "$1")" && xdotool key Return
     wait_until 1 eval '! xwininfo -id "$DIALOG" 2>/dev/null | has IsViewable' || xdotool key Return
 }
-printf 'checkinterval 5\ngroup Journal\n%s silent\n' "$SILENT" >journal.cfg && install -d -m 555 readonly
+# A folder nobody may write, root and the Wine server (which opens files for the program) too.
+printf 'checkinterval 5\ngroup Journal\n%s silent\n' "$SILENT" >journal.cfg && mkdir readonly &&
+    mount -t tmpfs -o ro,size=64k tmpfs readonly && HOOKS+=("umount '$WORK/readonly'") || fail "no read-only folder"
+
 start_program orvane2.exe journal.cfg && WIN=$(find_window "Монитор узлов" 20) && ICON=$(tray_icon) &&
     wait_until 15 labels_are $R || fail "no window, no icon or no check on journal.cfg"
 open_journal && JOURNAL=$(find_window "Журнал — Монитор узлов" 20) || fail "no journal window after «Журнал»"
