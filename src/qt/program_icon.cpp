@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "qt/program_icon.h"
 
+#include "core/tray_mark.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QSize>
 #include <QString>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 
 // Registers the images of icons.qrc. The resource is compiled into a static library, and
 // without a reference to it the linker would leave its object file out. Q_INIT_RESOURCE
@@ -19,28 +25,34 @@ namespace orvane2 {
 
 namespace {
 
-// Draws the program's icon and the mark over it (none for an invalid colour) at whatever
-// size is asked for, so that the mark stays sharp and in proportion at every size and scale.
+QColor Rgb(std::uint32_t rgb)
+{
+    return QColor(static_cast<QRgb>(rgb));  // opaque
+}
+
+// Draws the program's icon and the mark over it, as MarkFor places and colours it, at
+// whatever size is asked for, so that the mark stays sharp and in proportion at every
+// size and scale.
 class MarkedIconEngine final : public QIconEngine {
 public:
-    MarkedIconEngine(QIcon base, QColor color) : base_(std::move(base)), color_(color) {}
+    MarkedIconEngine(QIcon base, TrayMark mark) : base_(std::move(base)), mark_(mark) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
         base_.paint(painter, rect, Qt::AlignCenter, mode, state);
-        if (!color_.isValid())
-            return;
         const int side = std::min(rect.width(), rect.height());
-        const qreal diameter = side * 0.55;
-        const qreal ring = std::max(1.0, side / 16.0);
-        const QRectF disc(rect.right() + 1 - diameter, rect.bottom() + 1 - diameter, diameter, diameter);
+        const std::optional<MarkGeometry> mark = MarkFor(mark_, side);
+        if (!mark)
+            return;
+        // The icon's square lies in the lower right corner of the rectangle.
+        const QPointF centre(rect.right() + 1 - side + mark->centreX, rect.bottom() + 1 - side + mark->centreY);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(Qt::white);  // a ring that sets the mark off from any panel
-        painter->drawEllipse(disc);
-        painter->setBrush(color_);
-        painter->drawEllipse(disc.adjusted(ring, ring, -ring, -ring));
+        painter->setBrush(Rgb(mark->ringRgb));
+        painter->drawEllipse(centre, mark->outerRadius, mark->outerRadius);
+        painter->setBrush(Rgb(mark->markRgb));
+        painter->drawEllipse(centre, mark->innerRadius, mark->innerRadius);
         painter->restore();
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
@@ -63,7 +75,10 @@ public:
         scaled.setDevicePixelRatio(scale);
         return scaled;
     }
-    QIconEngine* clone() const override { return new MarkedIconEngine(base_, color_); }
+    QIconEngine* clone() const override
+    {
+        return new MarkedIconEngine(base_, mark_);
+    }
     // The sizes a tray may take as they are (a StatusNotifierItem host is sent each of
     // them up to 64 px): any other size is drawn on demand.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
@@ -73,7 +88,7 @@ public:
 
 private:
     QIcon base_;
-    QColor color_;
+    TrayMark mark_;
 };
 
 }  // namespace
@@ -89,10 +104,7 @@ QIcon ProgramIcon()
 
 QIcon MarkedIcon(TrayMark mark)
 {
-    const QColor color = mark == TrayMark::SomeSilent  ? QColor(230, 20, 20)
-                         : mark == TrayMark::AllAnswer ? QColor(40, 200, 60)
-                                                       : QColor();
-    return QIcon(new MarkedIconEngine(ProgramIcon(), color));
+    return QIcon(new MarkedIconEngine(ProgramIcon(), mark));
 }
 
 }  // namespace orvane2

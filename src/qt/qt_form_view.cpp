@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "qt/qt_form_view.h"
 
+#include "core/board_layout.h"
 #include "qt/program_icon.h"
 
 #include <QCloseEvent>
@@ -98,12 +99,18 @@ void QtFormView::PlaceBoard(const Board& board)
         QWidget* container = model.container > 0 ? frames_.at(model.container) : board_;
         labels_.push_back(Make<QLabel>(model, container));
     }
-    status_->setGeometry(ToPixels(board.StatusString.rect));
-    if (board.Viewport)
-        ShowInScroller(*board.Viewport);
-    if (board.WindowHeight)
-        outerHeight_ = layout::ToPixels(*board.WindowHeight);
+    placed_ = board;
+    const Board arranged = UnderMenuBar();
+    status_->setGeometry(ToPixels(arranged.StatusString.rect));
+    if (arranged.Viewport)
+        ShowInScroller(*arranged.Viewport);
     FitOuterHeight();
+}
+
+Board QtFormView::UnderMenuBar() const
+{
+    // Logical pixels are 96 to the inch: 15 twips each.
+    return WithMenuBar(placed_, MenuBarHeight() * layout::kTwipsPerPixel);
 }
 
 // The window's height counts its title bar and borders. The frame's size is known only
@@ -111,23 +118,21 @@ void QtFormView::PlaceBoard(const Board& board)
 // changes (a window manager reports it as a move), and only then: the user may resize.
 void QtFormView::FitOuterHeight()
 {
-    if (!outerHeight_)
+    if (!placed_.WindowHeight)
         return;
-    const int menuHeight = menuBar_ ? menuBar_->height() : 0;
     const int decoration = frameGeometry().height() - geometry().height();
     if (decoration == fittedDecoration_)
         return;
     fittedDecoration_ = decoration;
-    // A window as tall as the screen allows gives a menu bar room from its viewport.
-    const int grow = scroller_ ? 0 : menuHeight;
-    resize(width(), *outerHeight_ + grow - decoration);
+    const Board arranged = UnderMenuBar();
+    resize(width(), layout::ToPixels(*arranged.WindowHeight) - decoration);
+    const int menuHeight = MenuBarHeight();
     client_->setGeometry(0, menuHeight, width(), height() - menuHeight);
-    if (!scroller_) {
+    status_->setGeometry(ToPixels(arranged.StatusString.rect));
+    if (scroller_ && arranged.Viewport)
+        scroller_->resize(width(), layout::ToPixels(arranged.Viewport->height));
+    else
         board_->resize(client_->size());
-        return;
-    }
-    scroller_->resize(width(), scrollerHeight_ - menuHeight);
-    status_->move(status_->x(), statusTop_ - menuHeight);
 }
 
 // The board scrolls vertically above the status line; the window grows by the scroll
@@ -143,9 +148,7 @@ void QtFormView::ShowInScroller(const ScrollViewport& viewport)
     scroller_->setWidget(board_);
     const int bar = scroller_->verticalScrollBar()->sizeHint().width();
     resize(width() + bar, height());
-    scrollerHeight_ = layout::ToPixels(viewport.height);
-    statusTop_ = status_->y();
-    scroller_->setGeometry(0, 0, width(), scrollerHeight_);
+    scroller_->setGeometry(0, 0, width(), layout::ToPixels(viewport.height));
     scroller_->show();
 }
 

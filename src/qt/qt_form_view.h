@@ -73,6 +73,9 @@ protected:
 
 private:
     QMenu& Menu();
+    int MenuBarHeight() const { return menuBar_ ? menuBar_->height() : 0; }  // pixels
+    // The board as placed, with room made for the menu bar if one is shown.
+    Board UnderMenuBar() const;
     void FitOuterHeight();
     void ShowInScroller(const ScrollViewport& viewport);
     void MakeTrayIcon();
@@ -83,7 +86,6 @@ private:
     QWidget* client_ = nullptr;        // holds the board and the status line; moves down when a menu bar is shown
     QWidget* board_ = nullptr;         // the boxes and labels, at their places on the board
     QScrollArea* scroller_ = nullptr;  // only for a board taller than the screen
-    int scrollerHeight_ = 0, statusTop_ = 0;  // pixels, as placed without a menu bar
     QLabel* status_ = nullptr;
     std::vector<QGroupBox*> frames_;
     std::vector<QLabel*> labels_;
@@ -97,8 +99,8 @@ private:
     TrayMark iconMark_ = TrayMark::None;     // the mark the icon is drawn with
     TrayLook look_;
     DesktopNotifier notifier_;
-    bool menuExported_ = false;       // the tray host draws the icon's menu itself
-    std::optional<int> outerHeight_;  // pixels, once the board is placed
+    bool menuExported_ = false;  // the tray host draws the icon's menu itself
+    Board placed_;               // as Form1 placed it, with no menu bar
     int fittedDecoration_ = -1;
     std::unique_ptr<JournalWindow> journal_;  // made when first opened, then kept
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/tray_report.h"
+#include "core/tray_mark.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -94,6 +95,25 @@ TEST(TrayReport, ALongListEndsWithHowManyMore)
         EXPECT_EQ(std::count(notice->text.begin(), notice->text.end(), '\n'), 4) << count;
         EXPECT_EQ(notice->text.substr(notice->text.rfind('\n') + 1), last) << count;
     }
+}
+
+// The mark lies whole within the icon, in its lower right corner, its white ring at least
+// a pixel wide round a core of the mark's colour, at every side a tray asks for.
+TEST(TrayMark, TheDiscLiesInTheLowerRightCornerWithAVisibleRing)
+{
+    EXPECT_FALSE(MarkFor(TrayMark::None, 16));
+    for (const int side : {8, 16, 22, 32, 48, 64})
+        for (const auto& [mark, rgb] : {std::pair{TrayMark::SomeSilent, 0xE61414u}, {TrayMark::AllAnswer, 0x28C83Cu}}) {
+            const std::optional<MarkGeometry> m = MarkFor(mark, side);
+            ASSERT_TRUE(m) << side;
+            EXPECT_DOUBLE_EQ(m->centreX + m->outerRadius, side) << side;
+            EXPECT_DOUBLE_EQ(m->centreY + m->outerRadius, side) << side;
+            EXPECT_GE(m->centreX - m->outerRadius, 0) << side;
+            EXPECT_GE(m->outerRadius - m->innerRadius, 1) << side;
+            EXPECT_GE(m->innerRadius, side / 8.0) << side;
+            EXPECT_EQ(m->ringRgb, 0xFFFFFFu);
+            EXPECT_EQ(m->markRgb, rgb);
+        }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/argument_string.h"
+#include "core/board_layout.h"
 #include "core/check_cycle.h"
 #include "core/config_reader.h"
 #include "core/form1.h"
@@ -148,6 +149,14 @@ TEST_F(Window, TallBoardsScrollInAWindowAsTallAsTheScreen)
         EXPECT_EQ(b.Viewport ? std::optional(std::pair(b.Viewport->height, b.Viewport->contentHeight)) : std::nullopt,
                   c.viewport);
         EXPECT_EQ(b.Label1[3].rect.top, 750);  // the board itself is as ever
+        // Under a menu bar 300 twips tall the status line keeps its distance from the
+        // window's bottom; a window cut to the screen keeps its height, its viewport giving the room.
+        const Board barred = WithMenuBar(b, 300);
+        EXPECT_EQ(barred.WindowHeight, c.viewport ? c.window : c.window + 300);
+        EXPECT_EQ(*barred.WindowHeight - 300 - barred.StatusString.rect.top, c.window - c.status);
+        if (c.viewport) {
+            EXPECT_EQ(barred.Viewport->height, c.viewport->first - 300);
+        }
     }
 }
 
