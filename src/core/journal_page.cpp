@@ -69,16 +69,16 @@ std::string Figures(const HostDay& day)
 
 constexpr std::uint32_t kNoStretch = 0xFFFFFFFF;  // a column no stretch covers
 
-// The runs of the day over `columns` equal columns from start to now, one colour each:
-// the columns a stretch is in force during, at least the one it starts in, so that a
-// short silence still shows; in a column several share, silence wins, else the later
-// stretch. Walked column by column; the rest of a column that silence has won is
-// skipped, so that a host that flaps all day costs its width, not its runs.
-std::vector<std::uint32_t> ByColumn(const std::deque<StateRun>& runs, TimePoint start, TimePoint now,
-                                    std::size_t columns)
+// The runs of the day over the columns between edges (the first at the day's start, the
+// last now), one colour each: the columns a stretch is in force during, at least the one
+// it starts in, so that a short silence still shows; in a column several share, silence
+// wins, else the later stretch. Walked column by column; the rest of a column that
+// silence has won is skipped, so that a host that flaps all day costs its width, not
+// its runs.
+std::vector<std::uint32_t> ByColumn(const std::deque<StateRun>& runs, const std::vector<TimePoint>& edges)
 {
-    const auto width = static_cast<TimePoint::rep>(columns);
-    const auto edge = [&](std::size_t x) { return start + (now - start) * static_cast<TimePoint::rep>(x) / width; };
+    const std::size_t columns = edges.size() - 1;
+    const TimePoint now = edges.back();
     // Stretch k: before the first run grey, then run k - 1's state until the next run.
     const std::size_t count = runs.size() + 1;
     const auto begins = [&](std::size_t k) { return k == 0 ? TimePoint::min() : runs[k - 1].from; };
@@ -87,7 +87,7 @@ std::vector<std::uint32_t> ByColumn(const std::deque<StateRun>& runs, TimePoint 
     std::vector<std::uint32_t> shown(columns, kNoStretch);
     std::size_t k = 0;
     for (std::size_t x = 0; x < columns; ++x) {
-        const TimePoint left = edge(x), right = edge(x + 1);
+        const TimePoint left = edges[x], right = edges[x + 1];
         while (k < count && ends(k) <= left)
             ++k;
         std::size_t j = k;
@@ -186,6 +186,9 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now, std::size_t columns) co
         return std::clamp(std::chrono::duration<double>(t - start) / std::chrono::duration<double>(kDayLength), 0.0,
                           1.0);
     };
+    std::vector<TimePoint> edges;  // of the columns, the same for every strip
+    for (std::size_t x = 0; columns > 0 && x <= columns; ++x)
+        edges.push_back(start + (now - start) * static_cast<TimePoint::rep>(x) / static_cast<TimePoint::rep>(columns));
     std::vector<DayStrip> strips;
     strips.reserve(order.size());
     for (const int host : order) {
@@ -195,7 +198,7 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now, std::size_t columns) co
             static_cast<std::size_t>(host) <= titles_.size() ? titles_[static_cast<std::size_t>(host) - 1] : "";
         strip.figures = Figures(day);
         if (columns > 0) {
-            strip.stretches = Merged(ByColumn(day.runs, start, now, columns));
+            strip.stretches = Merged(ByColumn(day.runs, edges));
             strips.push_back(std::move(strip));
             continue;
         }
