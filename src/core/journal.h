@@ -114,8 +114,11 @@ public:
     // "Старые записи отброшены: N" when entries were let go; else empty.
     std::string DroppedNote() const;
     std::size_t Dropped() const { return journal_.Dropped(); }  // entries let go so far
-    // One strip per host, those that answered least first.
-    std::vector<DayStrip> Strips(TimePoint now) const;
+    // One strip per host, those that answered least first. With columns, each strip is
+    // drawn that many pixels wide: its stretches are merged to at most one per column,
+    // a column holding any silence red, else the colour of the last stretch in it; so
+    // a strip costs its width, not its runs. Without, a stretch per run.
+    std::vector<DayStrip> Strips(TimePoint now, std::size_t columns = 0) const;
 
 private:
     const Journal& journal_;

@@ -4,6 +4,7 @@
 #include "core/journal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace orvane2 {
@@ -66,6 +67,64 @@ std::string Figures(const HostDay& day)
            " раз, дольше всего молчал: " + Lasting(day.longestSilence);
 }
 
+constexpr std::uint32_t kNoStretch = 0xFFFFFFFF;  // a column no stretch covers
+
+// The runs of the day over the columns between edges (the first at the day's start, the
+// last now), one colour each: the columns a stretch is in force during, at least the one
+// it starts in, so that a short silence still shows; in a column several share, silence
+// wins, else the later stretch. Walked column by column; the rest of a column that
+// silence has won is skipped, so that a host that flaps all day costs its width, not
+// its runs.
+std::vector<std::uint32_t> ByColumn(const std::deque<StateRun>& runs, const std::vector<TimePoint>& edges)
+{
+    const std::size_t columns = edges.size() - 1;
+    const TimePoint now = edges.back();
+    // Stretch k: before the first run grey, then run k - 1's state until the next run.
+    const std::size_t count = runs.size() + 1;
+    const auto begins = [&](std::size_t k) { return k == 0 ? TimePoint::min() : runs[k - 1].from; };
+    const auto ends = [&](std::size_t k) { return k == runs.size() ? TimePoint::max() : runs[k].from; };
+    const auto colour = [&](std::size_t k) { return k == 0 ? kNotCheckedColor : Colour(runs[k - 1].state); };
+    std::vector<std::uint32_t> shown(columns, kNoStretch);
+    std::size_t k = 0;
+    for (std::size_t x = 0; x < columns; ++x) {
+        const TimePoint left = edges[x], right = edges[x + 1];
+        while (k < count && ends(k) <= left)
+            ++k;
+        std::size_t j = k;
+        for (; j < count && begins(j) < right; ++j) {
+            if (begins(j) < ends(j) && begins(j) < now)
+                shown[x] = colour(j);
+            if (shown[x] == kDeadColor) {
+                // Silence wins the column: on to the first stretch that begins after it.
+                const auto later = std::partition_point(runs.begin() + static_cast<std::ptrdiff_t>(j), runs.end(),
+                                                        [right](const StateRun& run) { return run.from < right; });
+                j = static_cast<std::size_t>(later - runs.begin()) + 1;
+                break;
+            }
+        }
+        if (j > k)
+            k = j - 1;  // the last one may go on into the next column
+    }
+    return shown;
+}
+
+// Each run of columns of one colour as one stretch, from its first column's left
+// edge to its last one's right.
+std::vector<StripStretch> Merged(const std::vector<std::uint32_t>& columns)
+{
+    const auto span = static_cast<double>(columns.size());
+    std::vector<StripStretch> stretches;
+    for (std::size_t x = 0; x < columns.size();) {
+        std::size_t end = x + 1;
+        while (end < columns.size() && columns[end] == columns[x])
+            ++end;
+        if (columns[x] != kNoStretch)
+            stretches.push_back({static_cast<double>(x) / span, static_cast<double>(end) / span, columns[x]});
+        x = end;
+    }
+    return stretches;
+}
+
 }  // namespace
 
 std::string JournalCsv(const Journal& journal)
@@ -115,7 +174,7 @@ std::string JournalPage::DroppedNote() const
     return journal_.Dropped() == 0 ? std::string() : "Старые записи отброшены: " + std::to_string(journal_.Dropped());
 }
 
-std::vector<DayStrip> JournalPage::Strips(TimePoint now) const
+std::vector<DayStrip> JournalPage::Strips(TimePoint now, std::size_t columns) const
 {
     const int hosts = journal_.HostCount();
     std::vector<int> order(static_cast<std::size_t>(hosts));
@@ -127,6 +186,9 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now) const
         return std::clamp(std::chrono::duration<double>(t - start) / std::chrono::duration<double>(kDayLength), 0.0,
                           1.0);
     };
+    std::vector<TimePoint> edges;  // of the columns, the same for every strip
+    for (std::size_t x = 0; columns > 0 && x <= columns; ++x)
+        edges.push_back(start + (now - start) * static_cast<TimePoint::rep>(x) / static_cast<TimePoint::rep>(columns));
     std::vector<DayStrip> strips;
     strips.reserve(order.size());
     for (const int host : order) {
@@ -135,6 +197,11 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now) const
         strip.title =
             static_cast<std::size_t>(host) <= titles_.size() ? titles_[static_cast<std::size_t>(host) - 1] : "";
         strip.figures = Figures(day);
+        if (columns > 0) {
+            strip.stretches = Merged(ByColumn(day.runs, edges));
+            strips.push_back(std::move(strip));
+            continue;
+        }
         strip.stretches.reserve(day.runs.size() + 1);
         double from = 0;
         std::uint32_t colour = kNotCheckedColor;

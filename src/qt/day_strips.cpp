@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "qt/day_strips.h"
 
-#include "core/check_cycle.h"
-
 #include <QGridLayout>
 #include <QPainter>
+#include <QResizeEvent>
 #include <cmath>
 
 namespace orvane2 {
@@ -18,7 +17,7 @@ QColor FromBgr(std::uint32_t bgr)
 
 }  // namespace
 
-StripBar::StripBar(QWidget* parent) : QWidget(parent)
+StripBar::StripBar(QWidget* parent, std::function<void()> resized) : QWidget(parent), resized_(std::move(resized))
 {
     setMinimumSize(120, 12);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -38,34 +37,27 @@ void StripBar::SetStrip(DayStrip&& strip)
     update();
 }
 
-// Stretches narrower than a pixel share their column; a column that holds any silence
-// shows red, so that a short outage stays visible in a long day.
+// The core merged the stretches to one per column of this width at most, a column
+// that holds any silence red; each is filled from its left edge to its right.
 void StripBar::paintEvent(QPaintEvent* /*event*/)
 {
-    const int width = std::max(this->width(), 1);
-    constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-    std::vector<std::uint32_t> columns(static_cast<std::size_t>(width), kEmpty);
-    for (const StripStretch& s : stretches_) {
-        const int from = std::clamp(static_cast<int>(std::floor(s.from * width)), 0, width - 1);
-        const int to = std::clamp(static_cast<int>(std::ceil(s.to * width)), from + 1, width);
-        for (int x = from; x < to; ++x) {
-            std::uint32_t& column = columns[static_cast<std::size_t>(x)];
-            if (column != kDeadColor)
-                column = s.bgr;
-        }
-    }
+    const double width = this->width();
     QPainter painter(this);
-    for (int x = 0; x < width;) {
-        int end = x + 1;
-        while (end < width && columns[static_cast<std::size_t>(end)] == columns[static_cast<std::size_t>(x)])
-            ++end;
-        if (columns[static_cast<std::size_t>(x)] != kEmpty)
-            painter.fillRect(x, 0, end - x, height(), FromBgr(columns[static_cast<std::size_t>(x)]));
-        x = end;
+    for (const StripStretch& s : stretches_) {
+        const auto from = static_cast<int>(std::lround(s.from * width));
+        const auto to = static_cast<int>(std::lround(s.to * width));
+        painter.fillRect(from, 0, std::max(to - from, 1), height(), FromBgr(s.bgr));
     }
 }
 
-DayStrips::DayStrips(QWidget* parent) : QWidget(parent)
+void StripBar::resizeEvent(QResizeEvent* event)
+{
+    if (event->size().width() != event->oldSize().width() && resized_)
+        resized_();
+}
+
+DayStrips::DayStrips(QWidget* parent, std::function<void()> barsResized)
+    : QWidget(parent), barsResized_(std::move(barsResized))
 {
     auto* grid = new QGridLayout(this);
     grid->setColumnStretch(1, 1);
@@ -73,12 +65,17 @@ DayStrips::DayStrips(QWidget* parent) : QWidget(parent)
     grid->setAlignment(Qt::AlignTop);
 }
 
+std::size_t DayStrips::BarWidth() const
+{
+    return rows_.empty() ? 0 : static_cast<std::size_t>(std::max(rows_.front().bar->width(), 1));
+}
+
 void DayStrips::Show(std::vector<DayStrip> strips)
 {
     auto* grid = static_cast<QGridLayout*>(layout());
     while (rows_.size() < strips.size()) {
         const int at = static_cast<int>(rows_.size());
-        Row row{new QLabel(this), new StripBar(this), new QLabel(this)};
+        Row row{new QLabel(this), new StripBar(this, barsResized_), new QLabel(this)};
         grid->addWidget(row.title, at, 0);
         grid->addWidget(row.bar, at, 1);
         grid->addWidget(row.figures, at, 2);

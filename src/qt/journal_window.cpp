@@ -115,7 +115,11 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
         table_->setColumnWidth(static_cast<int>(c), widths[c]);
 
     dropped_ = new QLabel;
-    strips_ = new DayStrips(nullptr);
+    // Made again at once for bars of a new width, while shown.
+    strips_ = new DayStrips(nullptr, [this] {
+        if (isVisible())
+            stripTimer_.start(0);
+    });
     auto* scroller = new QScrollArea;
     scroller->setWidgetResizable(true);
     scroller->setWidget(strips_);
@@ -176,7 +180,7 @@ void JournalWindow::RefreshStrips()
     const QString note = Q(page_.DroppedNote());
     dropped_->setText(note);
     dropped_->setVisible(!note.isEmpty());
-    strips_->Show(page_.Strips(std::chrono::system_clock::now()));
+    strips_->Show(page_.Strips(std::chrono::system_clock::now(), strips_->BarWidth()));
     stripTimer_.start(kStripMoveMs);
 }
 

@@ -90,12 +90,26 @@ TEST_F(Journal, EachHostsDayIsItsRunsOfTheLastDay)
     ASSERT_EQ(strips.size(), 2u);
     EXPECT_EQ(strips[0].title, "b");
     EXPECT_EQ(strips[0].figures, "отвечал: 66 % проверок, замолкал: 1 раз, дольше всего молчал: 6 ч 0 мин 0 с");
-    std::vector<std::tuple<double, double, std::uint32_t>> seen;
-    for (const StripStretch& s : strips[0].stretches)
-        seen.emplace_back(s.from, s.to, s.bgr);
-    EXPECT_EQ(seen,
-              (decltype(seen){
-                  {0, 0.25, 0xC0C0C0}, {0.25, 0.5, kAliveColor}, {0.5, 0.75, kDeadColor}, {0.75, 1, kAliveColor}}));
+    using Stretches = std::vector<std::tuple<double, double, std::uint32_t>>;
+    // Merged to so many columns, a column that holds any silence is red, else the later colour.
+    const auto seen = [&](std::size_t columns) {
+        Stretches stretches;
+        const std::vector<DayStrip> merged =
+            JournalPage(form.JournalOfHosts(), {"a", "b"}).Strips(start + 18h, columns);
+        for (const StripStretch& s : merged[0].stretches)
+            stretches.emplace_back(s.from, s.to, s.bgr);
+        return stretches;
+    };
+    const Stretches runs{
+        {0, 0.25, 0xC0C0C0}, {0.25, 0.5, kAliveColor}, {0.5, 0.75, kDeadColor}, {0.75, 1, kAliveColor}};
+    const std::pair<std::size_t, Stretches> cases[] = {{0, runs},
+                                                       {8, runs},
+                                                       {4, runs},
+                                                       {3, {{0, 1.0 / 3, kAliveColor}, {1.0 / 3, 1, kDeadColor}}},
+                                                       {2, {{0, 0.5, kAliveColor}, {0.5, 1, kDeadColor}}},
+                                                       {1, {{0, 1, kDeadColor}}}};
+    for (const auto& [columns, expected] : cases)
+        EXPECT_EQ(seen(columns), expected) << columns << " columns";
     // A day later the runs that ended before it are gone; the one in force stays.
     Cycle(25h, {"10.0.0.1"});
     const HostDay& day = form.JournalOfHosts().Day(2);

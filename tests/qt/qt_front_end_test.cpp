@@ -320,6 +320,11 @@ TEST(QtJournal, OneWindowFollowsTheChecksAndFilesAreWrittenWholeOrNotAtAll)
     EXPECT_EQ(bars[0]->accessibleName(), QStringLiteral("flaky (10.0.0.1)"));
     EXPECT_TRUE(bars[0]->accessibleDescription().startsWith(QString::fromUtf8("отвечал: 50 % проверок")))
         << bars[0]->accessibleDescription().toStdString();
+    // Grey before the first check; its flapping of the last seconds shares the last pixel, red.
+    const QImage bar = bars[0]->grab().toImage();
+    EXPECT_EQ(bar.pixelColor(0, bar.height() / 2), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(bar.pixelColor(bar.width() - 1, bar.height() / 2),
+              QColor(kDeadColor & 0xFF, (kDeadColor >> 8) & 0xFF, (kDeadColor >> 16) & 0xFF));
 
     const std::string saved = dir.filePath(QStringLiteral("журнал.csv")).toStdString();
     ASSERT_TRUE(services.WriteWholeFile(saved, "a;b\r\n"));
