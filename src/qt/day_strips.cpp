@@ -10,6 +10,9 @@ namespace orvane2 {
 
 namespace {
 
+// As wide as the figures of a host's day can be: every number at its widest.
+constexpr const char* kWidestFigures = "отвечал: 100 % проверок, замолкал: 99999 раз, дольше всего молчал: 9999 ч 59 мин 59 с";
+
 QColor FromBgr(std::uint32_t bgr)
 {
     return {static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF)};
@@ -76,6 +79,11 @@ void DayStrips::Show(std::vector<DayStrip> strips)
     while (rows_.size() < strips.size()) {
         const int at = static_cast<int>(rows_.size());
         Row row{new QLabel(this), new StripBar(this, barsResized_), new QLabel(this)};
+        // The figures change at every cycle. A label of a fixed size that changes its text
+        // leaves the layout alone, so that a cycle costs no new layout of every row: the
+        // size holds the longest figures there can be.
+        row.figures->setFixedSize(row.figures->fontMetrics().horizontalAdvance(QString::fromUtf8(kWidestFigures)),
+                                  row.figures->sizeHint().height());
         grid->addWidget(row.title, at, 0);
         grid->addWidget(row.bar, at, 1);
         grid->addWidget(row.figures, at, 2);
