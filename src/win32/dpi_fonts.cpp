@@ -47,15 +47,27 @@ int PixelsAt(int twips, UINT dpi)
     return layout::ToPixels(twips, static_cast<int>(dpi));
 }
 
-RECT OuterRectAt(int clientWidthTwips, int clientHeightTwips, DWORD style, UINT dpi)
+RECT OuterRectOfClient(int clientWidth, int clientHeight, DWORD style, UINT dpi)
 {
-    RECT rect{0, 0, PixelsAt(clientWidthTwips, dpi), PixelsAt(clientHeightTwips, dpi)};
+    RECT rect{0, 0, clientWidth, clientHeight};
     static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
     if (adjustForDpi != nullptr)
         adjustForDpi(&rect, style, FALSE, 0, dpi);
     else
         AdjustWindowRectEx(&rect, style, FALSE, 0);
     return rect;
+}
+
+RECT OuterRectAt(int clientWidthTwips, int clientHeightTwips, DWORD style, UINT dpi)
+{
+    return OuterRectOfClient(PixelsAt(clientWidthTwips, dpi), PixelsAt(clientHeightTwips, dpi), style, dpi);
+}
+
+void MoveToSuggestedRect(HWND window, LPARAM suggested)
+{
+    const RECT* rect = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(window, nullptr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int MetricAt(int index, UINT dpi)

@@ -17,8 +17,12 @@ UINT WindowDpi(HWND window);
 // A length in twips as pixels at dpi.
 int PixelsAt(int twips, UINT dpi);
 // The outer rectangle, from (0, 0), of a window of that style whose client area is
-// clientWidthTwips x clientHeightTwips, at dpi.
+// clientWidth x clientHeight pixels, at dpi.
+RECT OuterRectOfClient(int clientWidth, int clientHeight, DWORD style, UINT dpi);
+// The same for a client area of clientWidthTwips x clientHeightTwips.
 RECT OuterRectAt(int clientWidthTwips, int clientHeightTwips, DWORD style, UINT dpi);
+// Moves and sizes window to the rectangle that WM_DPICHANGED suggests (its lParam).
+void MoveToSuggestedRect(HWND window, LPARAM suggested);
 // A system metric (SM_CYMENU...) at dpi.
 int MetricAt(int index, UINT dpi);
 // The font the user chose for messages, at dpi; the stock GUI font when the system

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Win32FormView's open dialog: the common dialog for a file that exists.
-#include "win32/win32_form_view.h"
+// The common dialogs for a file to open or to save, and Win32FormView's open dialog.
+#include "win32/file_dialog.h"
 
 #include "win32/wide_text.h"
+#include "win32/win32_form_view.h"
 
 #include <commdlg.h>
 
 namespace orvane2::win32 {
 
-std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& request)
+std::optional<std::string> RunFileDialog(FileDialogKind kind, HWND owner, const OpenFileRequest& request)
 {
     // Filters are pairs of NUL-ended strings, ended by one more NUL.
     std::wstring filter;
@@ -25,7 +26,7 @@ std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& requ
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = IsWindowVisible(window_) ? window_ : nullptr;
+    dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
@@ -34,11 +35,24 @@ std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& requ
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     // The current directory stays the program's: the restart script and the next
     // process belong where the program was started.
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog))
-        return std::nullopt;
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (kind == FileDialogKind::Open) {
+        dialog.Flags |= OFN_FILEMUSTEXIST;
+        if (!GetOpenFileNameW(&dialog))
+            return std::nullopt;
+    } else {
+        // The program tells a file it cannot write itself, naming it; the dialog does not try.
+        dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_NOTESTFILECREATE;
+        if (!GetSaveFileNameW(&dialog))
+            return std::nullopt;
+    }
     file.resize(wcslen(file.c_str()));
     return Narrow(file);
+}
+
+std::optional<std::string> Win32FormView::ChooseFile(const OpenFileRequest& request)
+{
+    return RunFileDialog(FileDialogKind::Open, IsWindowVisible(window_) ? window_ : nullptr, request);
 }
 
 }  // namespace orvane2::win32

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "win32/journal_window.h"
 
+#include "win32/dpi_fonts.h"
+#include "win32/guarded_call.h"
 #include "win32/resource.h"
 #include "win32/virtual_list.h"
 #include "win32/wide_text.h"
 #include "win32/win32_form_services.h"
+#include "win32/window_class.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
-#include <exception>
 
 namespace orvane2::win32 {
 
@@ -26,26 +28,6 @@ constexpr int kMinWidth = 480, kMinHeight = 360;
 constexpr int kMargin = 8, kButtonWidth = 100, kButtonHeight = 26;
 constexpr int kMaxStripsShown = 8;  // more scroll in their box
 constexpr std::array<int, kJournalColumns> kColumnWidths{130, 90, 100, 120, 100, 160, 80};
-
-// DPI functions of newer Windows versions, looked up at run time so that the window
-// still opens where they are missing (there the system DPI applies).
-template <typename Function>
-Function User32Function(const char* name)
-{
-    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-UINT SystemDpi()
-{
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
 
 // Whether a control shows when its window does.
 bool Shows(HWND control)
@@ -72,19 +54,6 @@ JournalWindow::~JournalWindow()
         DestroyWindow(window_);
 }
 
-// Runs a call into the program's behaviour from inside the window procedure, as the
-// board's window does: an exception must not unwind through the system's frames, so it
-// is kept and raised again once the message has been dispatched.
-template <typename Call>
-void JournalWindow::Guarded(Call&& call)
-{
-    try {
-        call();
-    } catch (...) {
-        services_.Defer(std::current_exception());
-    }
-}
-
 bool JournalWindow::Open(const JournalPage& page)
 {
     page_ = &page;
@@ -103,25 +72,17 @@ bool JournalWindow::Create()
     // The list view comes from the common controls.
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance_;
     // Shared icons belong to the system, which frees them with the module.
-    windowClass.hIcon = static_cast<HICON>(
+    const auto icon = static_cast<HICON>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm =
+    const auto smallIcon =
         static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterTopLevelClass(instance_, kWindowClass, WindowProc, icon, smallIcon))
         return false;
 
     dpi_ = SystemDpi();
-    RECT outer{0, 0, Px(kClientWidth), Px(kClientHeight)};
-    AdjustWindowRectEx(&outer, kWindowStyle, FALSE, 0);
+    const RECT outer = OuterRectOfClient(Px(kClientWidth), Px(kClientHeight), kWindowStyle, dpi_);
     // No owner: the window has its own button on the task bar and stays when the board
     // hides in the tray.
     if (CreateWindowExW(0, kWindowClass, Widen(kJournalTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -129,13 +90,10 @@ bool JournalWindow::Create()
                         this) == nullptr)
         return false;
     // The monitor the window landed on may have another DPI than the system's.
-    const UINT landed = Dpi();
+    const UINT landed = WindowDpi(window_);
     if (landed != dpi_) {
         dpi_ = landed;
-        RECT scaled{0, 0, Px(kClientWidth), Px(kClientHeight)};
-        static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-        if (adjustForDpi != nullptr)
-            adjustForDpi(&scaled, kWindowStyle, FALSE, 0, dpi_);
+        const RECT scaled = OuterRectOfClient(Px(kClientWidth), Px(kClientHeight), kWindowStyle, dpi_);
         SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -221,17 +179,6 @@ void JournalWindow::GiveCell(NMLVDISPINFOW& info)
     item.pszText[length] = L'\0';
 }
 
-UINT JournalWindow::Dpi() const
-{
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    if (getDpiForWindow != nullptr && window_ != nullptr) {
-        const UINT dpi = getDpiForWindow(window_);
-        if (dpi != 0)
-            return dpi;
-    }
-    return SystemDpi();
-}
-
 int JournalWindow::Px(int pixelsAt96) const
 {
     return MulDiv(pixelsAt96, static_cast<int>(dpi_), 96);
@@ -242,13 +189,8 @@ void JournalWindow::UpdateFont()
     if (!strips_)
         return;
     // The font of message boxes at the window's DPI, as the board uses.
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    static const auto forDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
-    const BOOL found = forDpi != nullptr ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_)
-                                         : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    UniqueGdiObject<HFONT> font(found ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr);
-    const HFONT use = font ? font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    UniqueGdiObject<HFONT> font = MessageFontAt(dpi_);
+    const HFONT use = font.get();
     for (HWND control : {list_, strips_->Handle(), note_, save_, close_})
         if (control != nullptr)
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(use), TRUE);
@@ -301,17 +243,14 @@ void JournalWindow::LayOut()
 
 LRESULT CALLBACK JournalWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<JournalWindow*>(create->lpCreateParams)->window_ = window;
-    }
-    auto* journal = reinterpret_cast<JournalWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* journal = WindowOwner<JournalWindow>(window, message, lParam);
     if (journal == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE)
+        journal->window_ = window;  // before CreateWindowExW returns it
     LRESULT result = 0;
     bool handled = false;
-    journal->Guarded([&] {
+    CallGuarded(journal->services_, [&] {
         result = journal->HandleMessage(message, wParam, lParam);
         handled = true;
     });
@@ -335,7 +274,7 @@ LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kSaveId) {
                 if (handlers_.save)
-                    Guarded(handlers_.save);
+                    CallGuarded(services_, handlers_.save);
                 return 0;
             }
             if ((HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCloseId) || LOWORD(wParam) == IDCANCEL) {
@@ -353,9 +292,7 @@ LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggestedRect(window_, lParam);
             UpdateFont();
             return 0;
         }
@@ -371,7 +308,7 @@ LRESULT JournalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             strips_.reset();
             cachedRow_ = static_cast<std::size_t>(-1);
             if (!quiet_ && handlers_.closed)
-                Guarded(handlers_.closed);
+                CallGuarded(services_, handlers_.closed);
             return DefWindowProcW(window, message, wParam, lParam);
         }
         default:

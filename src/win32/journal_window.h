@@ -43,15 +43,12 @@ public:
     HWND Handle() const { return window_; }  // null while closed
 
 private:
-    template <typename Call>
-    void Guarded(Call&& call);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool Create();
     HWND CreateControl(const wchar_t* windowClass, const std::string& caption, DWORD style, int id);
     // Answers the list view's question for the text of a cell.
     void GiveCell(NMLVDISPINFOW& info);
-    UINT Dpi() const;
     int Px(int pixelsAt96) const;
     void UpdateFont();
     void SizeColumns();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "win32/scroll_area.h"
 
+#include "win32/window_class.h"
+
 namespace orvane2::win32 {
 
 namespace {
@@ -111,11 +113,7 @@ void ScrollArea::Wheel(int delta)
 
 LRESULT CALLBACK ScrollArea::ViewportProc(HWND viewport, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(viewport, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* area = reinterpret_cast<ScrollArea*>(GetWindowLongPtrW(viewport, GWLP_USERDATA));
+    auto* area = WindowOwner<ScrollArea>(viewport, message, lParam);
     if (area != nullptr && area->content_ != nullptr) {
         if (message == WM_VSCROLL) {
             area->Scroll(LOWORD(wParam));

@@ -2,6 +2,7 @@
 #include "win32/win32_form_services.h"
 
 #include "win32/command_line.h"
+#include "win32/guarded_call.h"
 #include "win32/unique_handle.h"
 #include "win32/whole_file.h"
 #include "win32/wide_text.h"
@@ -49,12 +50,7 @@ LRESULT CALLBACK Win32FormServices::PostedWindowProc(HWND window, UINT message, 
     auto* services = reinterpret_cast<Win32FormServices*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message != kRunPosted || services == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
-    // An exception must not unwind through the system's frames: PumpOne raises it again.
-    try {
-        services->posted_.RunAll();
-    } catch (...) {
-        services->Defer(std::current_exception());
-    }
+    CallGuarded(*services, [services] { services->posted_.RunAll(); });
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "win32/resource.h"
 #include "win32/wide_text.h"
 #include "win32/win32_form_view_ids.h"
+#include "win32/window_class.h"
 
 #include <commctrl.h>
 
@@ -41,16 +42,7 @@ bool Win32FormView::Create()
                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_RADAR), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = icon_.get();
-    windowClass.hIconSm = smallIcon_.get();
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterTopLevelClass(instance_, kWindowClass, WindowProc, icon_.get(), smallIcon_.get()))
         return false;
 
     dpi_ = SystemDpi();

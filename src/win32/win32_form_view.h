@@ -74,8 +74,6 @@ public:
     std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override;
 
 private:
-    template <typename Call>
-    void Guarded(Call&& call);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunCommand(UINT command);

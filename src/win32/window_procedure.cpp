@@ -5,24 +5,12 @@
 #include "win32/win32_form_view.h"
 
 #include "core/form1.h"
+#include "win32/dpi_fonts.h"
+#include "win32/guarded_call.h"
 #include "win32/win32_form_view_ids.h"
-
-#include <exception>
+#include "win32/window_class.h"
 
 namespace orvane2::win32 {
-
-// Runs a call into the window's behaviour from inside a window procedure. An exception
-// must not unwind through the system's frames: it is kept and raised again once the
-// message has been dispatched.
-template <typename Call>
-void Win32FormView::Guarded(Call&& call)
-{
-    try {
-        call();
-    } catch (...) {
-        services_.Defer(std::current_exception());
-    }
-}
 
 void Win32FormView::TrayEvent(UINT event)
 {
@@ -32,21 +20,18 @@ void Win32FormView::TrayEvent(UINT event)
     // mouse messages (514 a left button, 517 a right button released over the icon) and
     // the shell's own, which the window's behaviour ignores.
     if (event == NIN_BALLOONUSERCLICK)
-        Guarded([&] { form_->NotificationClicked(); });
+        CallGuarded(services_, [&] { form_->NotificationClicked(); });
     else
-        Guarded([&] { form_->TrayNotification(static_cast<int>(event)); });
+        CallGuarded(services_, [&] { form_->TrayNotification(static_cast<int>(event)); });
 }
 
 LRESULT CALLBACK Win32FormView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<Win32FormView*>(create->lpCreateParams)->window_ = window;
-    }
-    auto* view = reinterpret_cast<Win32FormView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = WindowOwner<Win32FormView>(window, message, lParam);
     if (view == nullptr)
         return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE)
+        view->window_ = window;  // before CreateWindowExW returns it
     return view->HandleMessage(message, wParam, lParam);
 }
 
@@ -54,7 +39,7 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == taskbarCreated_ && message != 0) {
         if (trayWatched_ && form_ != nullptr)
-            Guarded([&] { form_->TrayAppeared(); });
+            CallGuarded(services_, [&] { form_->TrayAppeared(); });
         return 0;
     }
     switch (message) {
@@ -66,7 +51,7 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // Only the shell that holds the icon now: an old one may end after a new one took it.
             if (wParam == shellWatch_->Watched() && tray_->Added() && form_ != nullptr) {
                 tray_->Forget();
-                Guarded([&] { form_->TrayVanished(); });
+                CallGuarded(services_, [&] { form_->TrayVanished(); });
             }
             return 0;
         case WM_TIMER:
@@ -74,12 +59,12 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 KillTimer(window_, kTrayTimerId);  // it goes off once
             if (form_ == nullptr || (wParam != kTimerId && wParam != kTrayTimerId))
                 break;
-            Guarded([&] { wParam == kTimerId ? form_->Timer1_Timer() : form_->TrayTimer_Timer(); });
+            CallGuarded(services_, [&] { wParam == kTimerId ? form_->Timer1_Timer() : form_->TrayTimer_Timer(); });
             return 0;
         case WM_COMMAND:
             // Commands of the menu bar (a notification from a control has a non-zero code).
             if (HIWORD(wParam) == 0 && lParam == 0) {
-                Guarded([&] { RunCommand(LOWORD(wParam)); });
+                CallGuarded(services_, [&] { RunCommand(LOWORD(wParam)); });
                 return 0;
             }
             break;
@@ -98,9 +83,7 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggestedRect(window_, lParam);
             UpdateFont();
             FitHeight();
             LayOut();
@@ -119,13 +102,13 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // The close box, or the system closing the window: the program ends, its icon
             // leaves the tray.
             if (form_ != nullptr) {
-                Guarded([&] { form_->Form_Close(); });
+                CallGuarded(services_, [&] { form_->Form_Close(); });
                 return 0;
             }
             break;
         case WM_ENDSESSION:
             if (wParam != FALSE && form_ != nullptr) {
-                Guarded([&] { form_->Form_Close(); });
+                CallGuarded(services_, [&] { form_->Form_Close(); });
                 return 0;
             }
             break;
