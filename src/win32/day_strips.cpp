@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "win32/day_strips.h"
 
-#include "core/check_cycle.h"
 #include "win32/unique_handle.h"
 #include "win32/virtual_list.h"
 #include "win32/wide_text.h"
@@ -16,7 +15,12 @@ namespace orvane2::win32 {
 namespace {
 
 constexpr int kTitleColumn = 0, kBarColumn = 1, kFiguresColumn = 2;
-constexpr std::uint32_t kNoColour = 0xFFFFFFFF;  // no stretch covers the pixel
+
+// The room between a bar and the edges of its cell, for a row that tall.
+int BarInset(int rowHeight)
+{
+    return std::max(2, rowHeight / 6);
+}
 
 }  // namespace
 
@@ -55,14 +59,23 @@ void DayStrips::SetRowHeight(int pixels)
         ImageList_Create(1, std::max(pixels, 1), ILC_COLOR32, 0, 1));
     ListView_SetImageList(list_, spacer.get(), LVSIL_SMALL);
     rowSpacer_ = std::move(spacer);
+    rowHeight_ = std::max(pixels, 1);
 }
 
-void DayStrips::SizeColumns(int width)
+bool DayStrips::SizeColumns(int width)
 {
     const int title = width * 3 / 10, bar = width * 7 / 20;
+    const std::size_t barsWere = BarWidth();
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, kTitleColumn, title);
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, kBarColumn, bar);
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, kFiguresColumn, std::max(width - title - bar, 0));
+    return BarWidth() != barsWere;
+}
+
+std::size_t DayStrips::BarWidth() const
+{
+    const int column = list_ != nullptr ? ListView_GetColumnWidth(list_, kBarColumn) : 0;
+    return static_cast<std::size_t>(std::max(column - 2 * BarInset(rowHeight_) - 2, 1));  // inside its frame
 }
 
 LRESULT DayStrips::Answer(NMHDR& notice) const
@@ -98,7 +111,7 @@ LRESULT DayStrips::Answer(NMHDR& notice) const
             ListView_GetSubItemRect(list_, row, kBarColumn, LVIR_BOUNDS, &cell);
             const bool selected = ListView_GetItemState(list_, row, LVIS_SELECTED) != 0;
             FillRect(draw.nmcd.hdc, &cell, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-            const int inset = std::max(2, static_cast<int>(cell.bottom - cell.top) / 6);
+            const int inset = BarInset(static_cast<int>(cell.bottom - cell.top));
             DrawBar(draw.nmcd.hdc, strips_[static_cast<std::size_t>(row)],
                     {cell.left + inset, cell.top + inset, cell.right - inset, cell.bottom - inset});
             return CDRF_SKIPDEFAULT;
@@ -110,21 +123,13 @@ LRESULT DayStrips::Answer(NMHDR& notice) const
 
 void DayStrips::DrawBar(HDC dc, const DayStrip& strip, RECT bar) const
 {
-    // Each stretch from its start to its end over the bar's width, at least a pixel wide
-    // so that a short silence still shows: in a pixel that several stretches share, a
-    // colour other than the answered one wins. Then each run of one colour is one fill.
+    // The core merged the stretches to one a column of the bar at most, a column that
+    // holds any silence red; each is filled from its left edge to its right, a pixel at
+    // least, in the bar's width as it is now.
+    FrameRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
+    InflateRect(&bar, -1, -1);  // the stretches lie inside the frame
     const int span = std::max(0, static_cast<int>(bar.right - bar.left));
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(span), kNoColour);
     const auto at = [span](double share) { return static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * span)); };
-    for (const StripStretch& stretch : strip.stretches) {
-        const int left = at(stretch.from);
-        const int right = stretch.to > stretch.from ? std::max(at(stretch.to), left + 1) : at(stretch.to);
-        for (int x = std::max(left, 0); x < std::min(right, span); ++x) {
-            std::uint32_t& pixel = pixels[static_cast<std::size_t>(x)];
-            if (pixel == kNoColour || pixel == kAliveColor)
-                pixel = stretch.bgr;
-        }
-    }
     std::vector<std::pair<std::uint32_t, UniqueGdiObject<HBRUSH>>> brushes;  // 0x00BBGGRR is a COLORREF
     const auto brush = [&](std::uint32_t colour) {
         for (const auto& [c, b] : brushes)
@@ -132,17 +137,12 @@ void DayStrips::DrawBar(HDC dc, const DayStrip& strip, RECT bar) const
                 return b.get();
         return brushes.emplace_back(colour, CreateSolidBrush(static_cast<COLORREF>(colour))).second.get();
     };
-    for (int x = 0; x < span;) {
-        const std::uint32_t colour = pixels[static_cast<std::size_t>(x)];
-        int end = x + 1;
-        while (end < span && pixels[static_cast<std::size_t>(end)] == colour)
-            ++end;
-        const RECT piece{bar.left + x, bar.top, bar.left + end, bar.bottom};
-        if (colour != kNoColour && brush(colour) != nullptr)
-            FillRect(dc, &piece, brush(colour));
-        x = end;
+    for (const StripStretch& stretch : strip.stretches) {
+        const int left = std::min(at(stretch.from), span - 1);
+        const RECT piece{bar.left + left, bar.top, bar.left + std::max(at(stretch.to), left + 1), bar.bottom};
+        if (span > 0 && brush(stretch.bgr) != nullptr)
+            FillRect(dc, &piece, brush(stretch.bgr));
     }
-    FrameRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
 }
 
 }  // namespace orvane2::win32

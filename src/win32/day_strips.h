@@ -30,8 +30,11 @@ public:
     void Show(std::vector<DayStrip> strips);
     // Rows of the given height in pixels, for room around the bars.
     void SetRowHeight(int pixels);
-    // Splits width between the title, the bar and the figures.
-    void SizeColumns(int width);
+    // Splits width between the title, the bar and the figures; true when the bars' width
+    // changed, and with it the columns their strips are to be merged to.
+    bool SizeColumns(int width);
+    // The bars' width in pixels: the columns to merge a strip's stretches to.
+    std::size_t BarWidth() const;
     // Answers the list view's notification: the cells' text, and the bars drawn over
     // their column.
     LRESULT Answer(NMHDR& notice) const;
@@ -48,6 +51,7 @@ private:
     // or its images, whichever is taller.
     std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDestroyer> rowSpacer_;
     std::vector<DayStrip> strips_;
+    int rowHeight_ = 1;  // pixels, as SetRowHeight made it
 };
 
 }  // namespace orvane2::win32

@@ -148,7 +148,7 @@ void JournalWindow::Update()
     }
 
     const std::size_t stripsWere = strips_->Count();
-    strips_->Show(page_->Strips(std::chrono::system_clock::now()));
+    strips_->Show(page_->Strips(std::chrono::system_clock::now(), strips_->BarWidth()));
     const auto shown = [](std::size_t count) { return std::clamp<std::size_t>(count, 1, kMaxStripsShown); };
     if (noteWas == note.empty() || shown(stripsWere) != shown(strips_->Count()))
         LayOut();
@@ -237,7 +237,9 @@ void JournalWindow::LayOut()
     const int stripsHeight = rows * rowHeight + 2 * GetSystemMetrics(SM_CYEDGE);
     const int stripsTop = buttonTop - margin - stripsHeight;
     MoveTo(strips_->Handle(), margin, stripsTop, width, stripsHeight);
-    strips_->SizeColumns(width - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL));
+    // Bars of another width take their strips merged to it.
+    if (strips_->SizeColumns(width - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL)) && page_)
+        strips_->Show(page_->Strips(std::chrono::system_clock::now(), strips_->BarWidth()));
     MoveTo(list_, margin, top, width, stripsTop - margin - top);
 }
 

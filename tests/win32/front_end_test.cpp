@@ -367,10 +367,24 @@ TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
     EXPECT_EQ(cell(0, 0, strips) + L"|" + cell(0, 2, strips), Widen(first.title + "|" + first.figures));
     EXPECT_TRUE(IsWindowEnabled(view.Handle())) << "the journal is not modal";
 
+    now = std::chrono::system_clock::now() - std::chrono::seconds(5);
     check(2, HostState::Unresolved);
     view.JournalChanged();
     EXPECT_EQ(ListView_GetItemCount(list), 3);
     EXPECT_EQ(cell(0, 3) + L"|" + cell(0, 5), L"gw.lan|имя не резолвится");
+    // Silent for only the last seconds of the day: the bar still ends in red.
+    const int gw = cell(0, 0, strips) == L"gw (gw.lan)" ? 0 : 1;
+    RECT bar{};
+    ListView_GetSubItemRect(strips, gw, 1, LVIR_BOUNDS, &bar);
+    const int inset = std::max(2, static_cast<int>(bar.bottom - bar.top) / 6);
+    COLORREF end = CLR_INVALID;
+    for (int tries = 0; tries < 40 && end != kDeadColor; ++tries, Sleep(50)) {
+        RedrawWindow(strips, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        const HDC dc = GetDC(strips);
+        end = GetPixel(dc, bar.right - inset - 2, (bar.top + bar.bottom) / 2);  // inside the frame
+        ReleaseDC(strips, dc);
+    }
+    EXPECT_EQ(end, kDeadColor) << "the bar's last pixel";
     for (std::size_t i = 0; i < kMaxJournalEntries; ++i)
         check(1, i % 2 ? HostState::Answered : HostState::NoAnswer);
     view.JournalChanged();
