@@ -77,6 +77,11 @@ TEST(LinuxPlatform, ABatchWithoutADescriptorLeftReportsItsHostUnchecked)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs an ICMP socket on loopback whatever net.ipv4.ping_group_range says: run as root";
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own checks take descriptors too (a pipe to probe memory): without
+    // any left they report faults that are not there.
+    GTEST_SKIP() << "no descriptor left is no place for the sanitizers";
+#endif
     PingIPv4 probe;
     const auto uncounted = [] { return 0L; };
     rlimit saved{};
