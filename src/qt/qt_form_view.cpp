@@ -257,20 +257,31 @@ void QtFormView::HideMenuBar()
     FitOuterHeight();
 }
 
-std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request)
+namespace {
+
+// The desktop's file dialog, for opening an existing file or saving one; nothing when
+// the user cancels. Made only when asked for: building a file dialog costs more than
+// the whole board.
+std::optional<std::string> RunFileDialog(QWidget* owner, const OpenFileRequest& request, QFileDialog::AcceptMode mode)
 {
-    // Made only when asked for: building a file dialog costs more than the whole board.
-    QFileDialog CommonDialog1(this, Q(request.title));
+    QFileDialog CommonDialog1(owner, Q(request.title));
     QStringList filters;
     for (const FileFilter& filter : request.filters)
         filters.append(Q(filter.description));
     CommonDialog1.setNameFilters(filters);
     CommonDialog1.setDefaultSuffix(Q(request.defaultExtension));
-    CommonDialog1.setFileMode(QFileDialog::ExistingFile);
-    CommonDialog1.setAcceptMode(QFileDialog::AcceptOpen);
+    CommonDialog1.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    CommonDialog1.setAcceptMode(mode);
     if (CommonDialog1.exec() != QDialog::Accepted || CommonDialog1.selectedFiles().isEmpty())
         return std::nullopt;
     return CommonDialog1.selectedFiles().constFirst().toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> QtFormView::ChooseFile(const OpenFileRequest& request)
+{
+    return RunFileDialog(this, request, QFileDialog::AcceptOpen);
 }
 
 bool QtFormView::AddTrayIcon(const TrayLook& look)
@@ -385,17 +396,7 @@ void QtFormView::JournalChanged()
 
 std::optional<std::string> QtFormView::ChooseSaveFile(const OpenFileRequest& request)
 {
-    QFileDialog dialog(journal_ ? static_cast<QWidget*>(journal_.get()) : this, Q(request.title));
-    QStringList filters;
-    for (const FileFilter& filter : request.filters)
-        filters.append(Q(filter.description));
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    return RunFileDialog(journal_ ? static_cast<QWidget*>(journal_.get()) : this, request, QFileDialog::AcceptSave);
 }
 
 }  // namespace orvane2
