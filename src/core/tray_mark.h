@@ -13,10 +13,10 @@ namespace orvane2 {
 // the mark's colour, so that it stands out on any panel. Both front ends paint exactly
 // this, each with its own painter.
 struct MarkGeometry {
-    double centreX = 0;  // pixels from the icon's left edge
-    double centreY = 0;  // pixels from its top edge
-    double outerRadius = 0;  // of the white ring
-    double innerRadius = 0;  // of the coloured core
+    double centreX = 0;                // pixels from the icon's left edge
+    double centreY = 0;                // pixels from its top edge
+    double outerRadius = 0;            // of the white ring
+    double innerRadius = 0;            // of the coloured core
     std::uint32_t ringRgb = 0xFFFFFF;  // 0x00RRGGBB
     std::uint32_t markRgb = 0;         // 0x00RRGGBB
 };

@@ -11,7 +11,8 @@ namespace orvane2 {
 namespace {
 
 // As wide as the figures of a host's day can be: every number at its widest.
-constexpr const char* kWidestFigures = "отвечал: 100 % проверок, замолкал: 99999 раз, дольше всего молчал: 9999 ч 59 мин 59 с";
+constexpr const char* kWidestFigures =
+    "отвечал: 100 % проверок, замолкал: 99999 раз, дольше всего молчал: 9999 ч 59 мин 59 с";
 
 QColor FromBgr(std::uint32_t bgr)
 {
