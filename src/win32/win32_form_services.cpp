@@ -81,6 +81,11 @@ int Win32FormServices::RunMessageLoop()
 
 void ShowErrorBox(const std::string& description, const std::string& title)
 {
+    // The window, destroyed before the box, left a quit message in the thread's queue: a
+    // box's loop ends at once on it, and the box would be gone before anyone read it.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     MessageBoxW(nullptr, Widen(description).c_str(), Widen(title).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

@@ -260,13 +260,18 @@ TEST(Win32Program, WhatAMenuCommandThrowsIsToldInABoxAndEndsTheProgram)
 {
     std::wstring told;
     std::thread reader([&] {
+        // The box's window comes before its text: wait for the text.
         HWND box = nullptr;
-        if (!Eventually([&] { return (box = FindWindowW(nullptr, L"Orvane2 - Монитор узлов")) != nullptr; }))
-            return;
-        wchar_t text[256] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));  // the box's static text
-        told = text;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Eventually([&] {
+            box = FindWindowW(nullptr, L"Orvane2 - Монитор узлов");
+            wchar_t text[256] = {};
+            if (box != nullptr)
+                GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));  // the box's static text
+            told = text;
+            return !told.empty();
+        });
+        if (box != nullptr)
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     const int status = RunToTheEnd(
         [] {
