@@ -48,7 +48,6 @@ void Form1::Load(const std::string& argumentString, std::function<std::unique_pt
     hooks.addIcon = [this] { AddIcon(kTrayToolTip); };
     Form_Load(state_, services_, argumentString, hooks);
     journal_ = Journal(state_.TotalHosts);
-    journaled_.assign(static_cast<std::size_t>(state_.TotalHosts) + 1, HostState::NotChecked);
     for (int i = 1; i <= state_.TotalHosts; ++i)
         hostTitles_.push_back(state_.board.Label1[i].caption + " (" + state_.HostNames[i] + ")");
     view_.StartTimer(state_.Timer1Interval);
@@ -221,14 +220,10 @@ void Form1::HostChecked(int index)
 
 void Form1::JournalHost(int index)
 {
-    if (static_cast<std::size_t>(index) >= journaled_.size())
-        return;
     const HostLabel& label = state_.board.Label1[index];
     const HostCheck& check = state_.HostChecks[index];
     const std::string& group = state_.board.Frame1.at(static_cast<std::size_t>(label.container)).caption;
-    journal_.Checked(index, journaled_[static_cast<std::size_t>(index)], check, group, label.caption,
-                     state_.HostNames[index], services_.Now());
-    journaled_[static_cast<std::size_t>(index)] = check.state;
+    journal_.Checked(index, check, group, label.caption, state_.HostNames[index], services_.Now());
     // Every check changes the host's day, if not its entries.
     view_.JournalChanged();
 }

@@ -96,7 +96,6 @@ private:
     Journal journal_;
     std::vector<std::string> hostTitles_;  // "caption (host)", index 0 for host 1
     JournalPage journalPage_{journal_, hostTitles_};
-    std::vector<HostState> journaled_;  // each host's state as the journal last saw it
 };
 
 }  // namespace orvane2

@@ -21,12 +21,14 @@ const HostDay& Journal::Day(int index) const
     return days_.at(static_cast<std::size_t>(index - 1));
 }
 
-bool Journal::Checked(int index, HostState previous, const HostCheck& check, const std::string& group,
-                      const std::string& caption, const std::string& host, TimePoint now)
+bool Journal::Checked(int index, const HostCheck& check, const std::string& group, const std::string& caption,
+                      const std::string& host, TimePoint now)
 {
     if (index < 1 || index > HostCount())
         return false;
     HostDay& day = days_[static_cast<std::size_t>(index - 1)];
+    // The last run is the state the host was last in: runs are trimmed from the front only.
+    const HostState previous = day.runs.empty() ? HostState::NotChecked : day.runs.back().state;
     std::optional<TimePoint>& silentSince = silentSince_[static_cast<std::size_t>(index - 1)];
     const bool answered = check.state == HostState::Answered;
     ++day.checks;
@@ -47,7 +49,7 @@ bool Journal::Checked(int index, HostState previous, const HostCheck& check, con
     while (day.runs.size() >= 2 && day.runs[1].from <= now - kDayLength)
         day.runs.pop_front();
     // Only the state counts: a new round-trip time is no change.
-    const bool first = previous == HostState::NotChecked || day.runs.empty();
+    const bool first = day.runs.empty();
     if (!first && check.state == previous)
         return false;
     std::optional<std::chrono::seconds> lasted;

@@ -63,10 +63,10 @@ public:
     explicit Journal(int hostCount = 0);
 
     // Host index (1 and up) has been checked at `now`; check is its record after the
-    // check (RecordCheck already applied), previous its state before. Adds an entry when
-    // the state changed (a change of round-trip time alone is none), and folds the check
-    // into the host's day. Returns whether an entry was added.
-    bool Checked(int index, HostState previous, const HostCheck& check, const std::string& group,
+    // check. Adds an entry when the state changed from the one its day last recorded (a
+    // change of round-trip time alone is none), and folds the check into the host's day.
+    // Returns whether an entry was added.
+    bool Checked(int index, const HostCheck& check, const std::string& group,
                  const std::string& caption, const std::string& host, TimePoint now);
 
     const std::deque<JournalEntry>& Entries() const { return entries_; }  // oldest first
@@ -114,11 +114,11 @@ public:
     // "Старые записи отброшены: N" when entries were let go; else empty.
     std::string DroppedNote() const;
     std::size_t Dropped() const { return journal_.Dropped(); }  // entries let go so far
-    // One strip per host, those that answered least first. With columns, each strip is
-    // drawn that many pixels wide: its stretches are merged to at most one per column,
-    // a column holding any silence red, else the colour of the last stretch in it; so
-    // a strip costs its width, not its runs. Without, a stretch per run.
-    std::vector<DayStrip> Strips(TimePoint now, std::size_t columns = 0) const;
+    // One strip per host, those that answered least first, each drawn `columns` pixels
+    // wide: its stretches are merged to at most one per column, a column holding any
+    // silence red, else the colour of the last stretch in it; so a strip costs its width,
+    // not its runs.
+    std::vector<DayStrip> Strips(TimePoint now, std::size_t columns) const;
 
 private:
     const Journal& journal_;

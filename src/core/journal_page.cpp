@@ -182,39 +182,17 @@ std::vector<DayStrip> JournalPage::Strips(TimePoint now, std::size_t columns) co
     std::stable_sort(order.begin(), order.end(),
                      [this](int a, int b) { return Share(journal_.Day(a)) < Share(journal_.Day(b)); });
     const TimePoint start = now - kDayLength;
-    const auto at = [&](TimePoint t) {
-        return std::clamp(std::chrono::duration<double>(t - start) / std::chrono::duration<double>(kDayLength), 0.0,
-                          1.0);
-    };
+    columns = std::max<std::size_t>(columns, 1);
     std::vector<TimePoint> edges;  // of the columns, the same for every strip
-    for (std::size_t x = 0; columns > 0 && x <= columns; ++x)
+    for (std::size_t x = 0; x <= columns; ++x)
         edges.push_back(start + (now - start) * static_cast<TimePoint::rep>(x) / static_cast<TimePoint::rep>(columns));
     std::vector<DayStrip> strips;
     strips.reserve(order.size());
     for (const int host : order) {
         const HostDay& day = journal_.Day(host);
-        DayStrip strip;
-        strip.title =
+        const std::string title =
             static_cast<std::size_t>(host) <= titles_.size() ? titles_[static_cast<std::size_t>(host) - 1] : "";
-        strip.figures = Figures(day);
-        if (columns > 0) {
-            strip.stretches = Merged(ByColumn(day.runs, edges));
-            strips.push_back(std::move(strip));
-            continue;
-        }
-        strip.stretches.reserve(day.runs.size() + 1);
-        double from = 0;
-        std::uint32_t colour = kNotCheckedColor;
-        for (const StateRun& run : day.runs) {
-            const double to = at(run.from);
-            if (to > from)
-                strip.stretches.push_back({from, to, colour});
-            from = std::max(from, to);
-            colour = Colour(run.state);
-        }
-        if (from < 1)
-            strip.stretches.push_back({from, 1, colour});
-        strips.push_back(std::move(strip));
+        strips.push_back({title, Figures(day), Merged(ByColumn(day.runs, edges))});
     }
     return strips;
 }

@@ -86,7 +86,7 @@ TEST_F(Journal, EachHostsDayIsItsRunsOfTheLastDay)
     Cycle(0s, {"10.0.0.1", "10.0.0.2"});
     Cycle(6h, {"10.0.0.1"});
     Cycle(6h, {"10.0.0.1", "10.0.0.2"});
-    std::vector<DayStrip> strips = JournalPage(form.JournalOfHosts(), {"a", "b"}).Strips(start + 18h);
+    std::vector<DayStrip> strips = JournalPage(form.JournalOfHosts(), {"a", "b"}).Strips(start + 18h, 8);
     ASSERT_EQ(strips.size(), 2u);
     EXPECT_EQ(strips[0].title, "b");
     EXPECT_EQ(strips[0].figures, "отвечал: 66 % проверок, замолкал: 1 раз, дольше всего молчал: 6 ч 0 мин 0 с");
@@ -102,8 +102,7 @@ TEST_F(Journal, EachHostsDayIsItsRunsOfTheLastDay)
     };
     const Stretches runs{
         {0, 0.25, 0xC0C0C0}, {0.25, 0.5, kAliveColor}, {0.5, 0.75, kDeadColor}, {0.75, 1, kAliveColor}};
-    const std::pair<std::size_t, Stretches> cases[] = {{0, runs},
-                                                       {8, runs},
+    const std::pair<std::size_t, Stretches> cases[] = {{8, runs},
                                                        {4, runs},
                                                        {3, {{0, 1.0 / 3, kAliveColor}, {1.0 / 3, 1, kDeadColor}}},
                                                        {2, {{0, 0.5, kAliveColor}, {0.5, 1, kDeadColor}}},

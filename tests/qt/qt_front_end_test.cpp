@@ -195,22 +195,32 @@ TEST(QtApplication, WhatAnEventThrowsIsToldInABoxAndEndsTheProgram)
     }
 }
 
+// A window of its own, loaded from a board file in a folder of its own and checked by a
+// fake probe.
+struct LoadedWindow {
+    explicit LoadedWindow(const QByteArray& board)
+    {
+        QFile cfg(dir.filePath(QStringLiteral("board.cfg")));
+        EXPECT_TRUE(cfg.open(QIODevice::WriteOnly) && cfg.write(board) == board.size());
+        cfg.close();
+        view.Bind(form);
+        auto owned = std::make_unique<testing::FakeProbe>();
+        probe = owned.get();
+        form.Load(cfg.fileName().toStdString(), [&] { return std::move(owned); });
+    }
+    QTemporaryDir dir;
+    QtFormServices services;
+    QtFormView view;
+    Form1 form{services, view};
+    testing::FakeProbe* probe = nullptr;
+};
+
 // The window draws the board from its twips at 15 twips to a pixel, each host label in
 // its own group box, and tells each host's state in its colour, tooltip and description.
 TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
 {
-    QTemporaryDir dir;
-    QFile cfg(dir.filePath(QStringLiteral("board.cfg")));
-    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly) &&
-                cfg.write("checkinterval 5\ngroup A\n10.0.0.1 1\n10.0.0.2 2\ngroup B\nc 3\n"));
-    cfg.close();
-    QtFormServices services;
-    QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
-    auto owned = std::make_unique<testing::FakeProbe>();
-    testing::FakeProbe& probe = *owned;
-    form.Load(cfg.fileName().toStdString(), [&] { return std::move(owned); });
+    LoadedWindow loaded("checkinterval 5\ngroup A\n10.0.0.1 1\n10.0.0.2 2\ngroup B\nc 3\n");
+    auto& [dir, services, view, form, probe] = loaded;
     ASSERT_EQ(view.FrameCount(), 3);
     ASSERT_EQ(view.LabelCount(), 4);
     EXPECT_EQ(view.Frame1(2)->geometry(), QRect(8, 73, 233, 41));  // 120, 1090, 3495, 615 twips
@@ -220,10 +230,10 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
     EXPECT_FALSE(view.Frame1(0)->isVisibleTo(&view));
     EXPECT_EQ(view.StatusString()->y(), 127);  // 1905 twips
 
-    probe.addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
-    probe.alive = {"10.0.0.1"};
+    probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
+    probe->alive = {"10.0.0.1"};
     form.Timer1_Timer();
-    probe.DeliverAll();
+    probe->DeliverAll();
     QApplication::processEvents();
     EXPECT_EQ(view.Label1(1)->palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(view.Label1(2)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
@@ -269,22 +279,13 @@ TEST(QtView, PlacesTheBoardInPixelsAndTellsEachHostsState)
 // first and bounded; a whole file is written, or none.
 TEST(QtJournal, OneWindowFollowsTheChecksAndFilesAreWrittenWholeOrNotAtAll)
 {
-    QTemporaryDir dir;
-    QFile cfg(dir.filePath(QStringLiteral("board.cfg")));
-    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly) && cfg.write("checkinterval 5\ngroup A\n10.0.0.1 flaky\n10.0.0.2 up\n"));
-    cfg.close();
-    QtFormServices services;
-    QtFormView view;
-    Form1 form(services, view);
-    view.Bind(form);
-    auto owned = std::make_unique<testing::FakeProbe>();
-    testing::FakeProbe& probe = *owned;
-    form.Load(cfg.fileName().toStdString(), [&] { return std::move(owned); });
-    probe.addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
+    LoadedWindow loaded("checkinterval 5\ngroup A\n10.0.0.1 flaky\n10.0.0.2 up\n");
+    auto& [dir, services, view, form, probe] = loaded;
+    probe->addresses = {{"10.0.0.1", "10.0.0.1"}, {"10.0.0.2", "10.0.0.2"}};
     const auto cycle = [&](std::set<std::string> alive) {
-        probe.alive = std::move(alive);
+        probe->alive = std::move(alive);
         form.Timer1_Timer();
-        probe.DeliverAll();
+        probe->DeliverAll();
         while (form.CycleRunning())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };

@@ -346,10 +346,9 @@ TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
     std::vector<HostCheck> checks(3);
     TimePoint now = std::chrono::system_clock::now() - std::chrono::hours(1);
     const auto check = [&](int host, HostState state) {
-        const HostState previous = checks[host].state;
         RecordCheck(checks[host], state, "192.0.2." + std::to_string(host), 3, now += std::chrono::seconds(5));
         const std::string name = host == 1 ? "srv.lan" : "gw.lan";
-        journal.Checked(host, previous, checks[host], "Сеть", name.substr(0, name.find('.')), name, now);
+        journal.Checked(host, checks[host], "Сеть", name.substr(0, name.find('.')), name, now);
     };
     check(1, HostState::NoAnswer), check(2, HostState::Answered), check(1, HostState::Answered);
     const std::wstring title = Widen(kJournalTitle);
@@ -368,7 +367,7 @@ TEST(Win32Journal, OneWindowShowsTheEntriesNewestFirstAndKeepsUp)
     EXPECT_EQ(ListView_GetItemCount(list), 2);
     EXPECT_EQ(cell(0, 5) + L"|" + cell(1, 5) + L"|" + cell(1, 3), L"отвечает, 3 мс|не отвечает|srv.lan");
     EXPECT_EQ(ListView_GetItemCount(strips), 2);
-    const DayStrip first = page.Strips(std::chrono::system_clock::now()).at(0);
+    const DayStrip first = page.Strips(std::chrono::system_clock::now(), 1).at(0);
     EXPECT_EQ(cell(0, 0, strips) + L"|" + cell(0, 2, strips), Widen(first.title + "|" + first.figures));
     EXPECT_TRUE(IsWindowEnabled(view.Handle())) << "the journal is not modal";
 
