@@ -17,6 +17,9 @@ OpenFileRequest ConfigFileRequest()
     return {"Выберите другой конфиг", {{"Конфиги Монитора(*.cfg)", "*.cfg"}, {"Все файлы (*.*)", "*.*"}}, "cfg"};
 }
 
+constexpr int kJournalFollowMs = 250;      // after a check, before the journal's window follows
+constexpr int kJournalMoveMs = 60 * 1000;  // the picture of the day moves on with the time
+
 OpenFileRequest JournalFileRequest()
 {
     return {kJournalSaveTitle, {{"CSV (*.csv)", "*.csv"}, {"Все файлы (*.*)", "*.*"}}, "csv"};
@@ -195,7 +198,25 @@ void Form1::exit_Click()
 
 void Form1::journal_Click()
 {
+    journalOpen_ = true;
     view_.ShowJournal(journalPage_);
+    if (!journalPending_)
+        view_.StartJournalTimer(kJournalMoveMs);
+}
+
+void Form1::JournalClosed()
+{
+    journalOpen_ = journalPending_ = false;
+    view_.StopJournalTimer();
+}
+
+void Form1::JournalTimer_Timer()
+{
+    journalPending_ = false;
+    if (!journalOpen_)
+        return;
+    view_.JournalChanged();
+    view_.StartJournalTimer(kJournalMoveMs);
 }
 
 void Form1::journalSave_Click()
@@ -225,7 +246,10 @@ void Form1::JournalHost(int index)
     const std::string& group = state_.board.Frame1.at(static_cast<std::size_t>(label.container)).caption;
     journal_.Checked(index, check, group, label.caption, state_.HostNames[index], services_.Now());
     // Every check changes the host's day, if not its entries.
-    view_.JournalChanged();
+    if (journalOpen_ && !journalPending_) {
+        journalPending_ = true;
+        view_.StartJournalTimer(kJournalFollowMs);
+    }
 }
 
 void Form1::CycleFinished()

@@ -60,7 +60,11 @@ public:
     // The journal's window: opened (or raised), its «Сохранить…», and its closing.
     void journal_Click();
     void journalSave_Click();
-    void JournalClosed() {}
+    void JournalClosed();
+    // The open journal's window is brought up to date: a while after a check changed it, so
+    // that the outcomes of one cycle, which come close together, cost one update; and
+    // every minute, as its picture of the day moves on with the time.
+    void JournalTimer_Timer();
 
     const FormState& State() const { return state_; }
     const Journal& JournalOfHosts() const { return journal_; }
@@ -96,6 +100,8 @@ private:
     Journal journal_;
     std::vector<std::string> hostTitles_;  // "caption (host)", index 0 for host 1
     JournalPage journalPage_{journal_, hostTitles_};
+    bool journalOpen_ = false;     // the journal's window is open
+    bool journalPending_ = false;  // a check changed it since it was last brought up to date
 };
 
 }  // namespace orvane2

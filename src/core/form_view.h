@@ -121,12 +121,16 @@ public:
     // there is never a second one. It is not modal. Its «Сохранить…» comes back as
     // Form1::journalSave_Click, and its closing («Закрыть» or the close box) as
     // Form1::JournalClosed. page outlives the window.
-    virtual void ShowJournal(const JournalPage& /*page*/) {}
-    // The page has changed (new entries, a host's day): an open journal window brings
-    // itself up to date without holding the window's thread up; a closed one does nothing.
-    virtual void JournalChanged() {}
+    virtual void ShowJournal(const JournalPage& page) = 0;
+    // The page has changed (new entries, a host's day, the time of day): an open journal
+    // window brings its table and its picture up to date now; a closed one does nothing.
+    virtual void JournalChanged() = 0;
+    // One shot: calls Form1::JournalTimer_Timer once, intervalMs from now. Starting it
+    // again while it runs starts it over; StopJournalTimer cancels it.
+    virtual void StartJournalTimer(int intervalMs) = 0;
+    virtual void StopJournalTimer() = 0;
     // Asks where to save a file, with the desktop's save dialog; nothing when cancelled.
-    virtual std::optional<std::string> ChooseSaveFile(const OpenFileRequest& /*request*/) { return {}; }
+    virtual std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) = 0;
 };
 
 }  // namespace orvane2

@@ -15,10 +15,6 @@ namespace orvane2 {
 
 namespace {
 
-constexpr int kTableDelayMs = 50;        // the outcomes of one cycle come close together
-constexpr int kStripDelayMs = 1000;      // the picture is dearer to draw, and a second is nothing to a day
-constexpr int kStripMoveMs = 60 * 1000;  // the picture moves on with the time of day
-
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -140,8 +136,6 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     column->addWidget(splitter, 1);
     column->addLayout(buttons);
 
-    tableTimer_.setSingleShot(true);
-    QObject::connect(&tableTimer_, &QTimer::timeout, this, [this] { model_->Refresh(); });
     stripTimer_.setSingleShot(true);
     QObject::connect(&stripTimer_, &QTimer::timeout, this, [this] { RefreshStrips(); });
 }
@@ -158,19 +152,8 @@ void JournalWindow::Open()
     activateWindow();
 }
 
-void JournalWindow::Changed()
-{
-    if (!isVisible())
-        return;  // brought up to date when opened again
-    if (!tableTimer_.isActive())
-        tableTimer_.start(kTableDelayMs);
-    if (stripTimer_.remainingTime() > kStripDelayMs || !stripTimer_.isActive())
-        stripTimer_.start(kStripDelayMs);
-}
-
 void JournalWindow::BringUpToDate()
 {
-    tableTimer_.stop();
     model_->Refresh();
     RefreshStrips();
 }
@@ -181,12 +164,10 @@ void JournalWindow::RefreshStrips()
     dropped_->setText(note);
     dropped_->setVisible(!note.isEmpty());
     strips_->Show(page_.Strips(std::chrono::system_clock::now(), strips_->BarWidth()));
-    stripTimer_.start(kStripMoveMs);
 }
 
 void JournalWindow::closeEvent(QCloseEvent* event)
 {
-    tableTimer_.stop();
     stripTimer_.stop();
     event->accept();
     closed_();

@@ -46,9 +46,6 @@ public:
 
     // Shown and raised, up to date.
     void Open();
-    // The page changed: the table and the picture follow soon after, so that the many
-    // changes of one cycle cost one update.
-    void Changed();
     // The table and the picture, brought up to date now.
     void BringUpToDate();
     // Draws the picture of the hosts' days as of now.
@@ -67,7 +64,7 @@ private:
     QTableView* table_;
     QLabel* dropped_;
     DayStrips* strips_;
-    QTimer tableTimer_, stripTimer_;
+    QTimer stripTimer_;  // the picture made again for bars of a new width, once they settle
 };
 
 }  // namespace orvane2

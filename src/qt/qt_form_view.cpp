@@ -79,6 +79,8 @@ QtFormView::QtFormView()
     QObject::connect(&Timer1, &QTimer::timeout, this, [this] { form_->Timer1_Timer(); });
     trayTimer_.setSingleShot(true);
     QObject::connect(&trayTimer_, &QTimer::timeout, this, [this] { form_->TrayTimer_Timer(); });
+    journalTimer_.setSingleShot(true);
+    QObject::connect(&journalTimer_, &QTimer::timeout, this, [this] { form_->JournalTimer_Timer(); });
     QObject::connect(&notifier_, &DesktopNotifier::Clicked, this, [this] { form_->NotificationClicked(); });
 }
 
@@ -390,8 +392,18 @@ void QtFormView::ShowJournal(const JournalPage& page)
 
 void QtFormView::JournalChanged()
 {
-    if (journal_)
-        journal_->Changed();
+    if (journal_ && journal_->isVisible())
+        journal_->BringUpToDate();
+}
+
+void QtFormView::StartJournalTimer(int intervalMs)
+{
+    journalTimer_.start(intervalMs);
+}
+
+void QtFormView::StopJournalTimer()
+{
+    journalTimer_.stop();
 }
 
 std::optional<std::string> QtFormView::ChooseSaveFile(const OpenFileRequest& request)

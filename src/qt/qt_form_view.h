@@ -55,6 +55,8 @@ public:
     void StartTimer(int intervalMs) override;
     void ShowJournal(const JournalPage& page) override;
     void JournalChanged() override;
+    void StartJournalTimer(int intervalMs) override;
+    void StopJournalTimer() override;
     std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override;
 
     // The widgets, for tests: element 0 of each array is the hidden template.
@@ -91,6 +93,7 @@ private:
     std::vector<QLabel*> labels_;
     QTimer Timer1;
     QTimer trayTimer_;
+    QTimer journalTimer_;
     QMenu* menu = nullptr;  // made when first opened: most runs never open it
     QMenuBar* menuBar_ = nullptr;
     std::unique_ptr<TrayWatch> trayWatch_;   // from the first AddTrayIcon to RemoveTrayIcon

@@ -71,6 +71,8 @@ public:
     void StartTimer(int intervalMs) override;
     void ShowJournal(const JournalPage& page) override;
     void JournalChanged() override;
+    void StartJournalTimer(int intervalMs) override;
+    void StopJournalTimer() override;
     std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "core/form1.h"
 #include "win32/file_dialog.h"
 #include "win32/win32_form_view.h"
+#include "win32/win32_form_view_ids.h"
 
 namespace orvane2::win32 {
 
@@ -27,6 +28,16 @@ void Win32FormView::JournalChanged()
 {
     if (journal_)
         journal_->Update();
+}
+
+void Win32FormView::StartJournalTimer(int intervalMs)
+{
+    SetTimer(window_, kJournalTimerId, static_cast<UINT>(intervalMs > 0 ? intervalMs : 1), nullptr);
+}
+
+void Win32FormView::StopJournalTimer()
+{
+    KillTimer(window_, kJournalTimerId);
 }
 
 std::optional<std::string> Win32FormView::ChooseSaveFile(const OpenFileRequest& request)

@@ -55,11 +55,18 @@ LRESULT Win32FormView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             return 0;
         case WM_TIMER:
-            if (wParam == kTrayTimerId)
-                KillTimer(window_, kTrayTimerId);  // it goes off once
-            if (form_ == nullptr || (wParam != kTimerId && wParam != kTrayTimerId))
+            if (wParam == kTrayTimerId || wParam == kJournalTimerId)
+                KillTimer(window_, wParam);  // they go off once
+            if (form_ == nullptr || (wParam != kTimerId && wParam != kTrayTimerId && wParam != kJournalTimerId))
                 break;
-            CallGuarded(services_, [&] { wParam == kTimerId ? form_->Timer1_Timer() : form_->TrayTimer_Timer(); });
+            CallGuarded(services_, [&] {
+                if (wParam == kTimerId)
+                    form_->Timer1_Timer();
+                else if (wParam == kTrayTimerId)
+                    form_->TrayTimer_Timer();
+                else
+                    form_->JournalTimer_Timer();
+            });
             return 0;
         case WM_COMMAND:
             // Commands of the menu bar (a notification from a control has a non-zero code).

@@ -110,7 +110,7 @@ public:
 
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable, unreachable, unwritable;  // cannot be read; looked at; written
-    std::size_t pieceSize = 5;  // small and odd: cuts land inside characters
+    std::size_t pieceSize = 5;                                  // small and odd: cuts land inside characters
     std::vector<Message> messages;
     Strings notices;                    // every box that did not wait, in order
     std::set<std::string> openNotices;  // those still open: clear() closes them
@@ -154,6 +154,8 @@ public:
     std::optional<std::string> ChooseFile(const OpenFileRequest& request) override { return asked = request, chosen; }
     void ShowJournal(const JournalPage& page) override { journal = &page, log_.push_back("ShowJournal"); }
     void JournalChanged() override { ++journalChanges; }
+    void StartJournalTimer(int ms) override { journalTimer = ms; }
+    void StopJournalTimer() override { journalTimer = 0; }
     std::optional<std::string> ChooseSaveFile(const OpenFileRequest& request) override
     {
         return askedSave = request, chosenSave;
@@ -175,6 +177,7 @@ public:
     OpenFileRequest asked, askedSave;
     const JournalPage* journal = nullptr;  // the page last shown
     int journalChanges = 0;
+    int journalTimer = 0;  // ms the journal's timer was last started for; 0 when stopped
     Board placed;
     std::optional<int> available;
     std::map<int, std::uint32_t> colors;

@@ -64,7 +64,7 @@ TEST_F(Journal, EntriesTellEveryChangeAndHowLongTheLeftStateLasted)
     EXPECT_EQ(std::make_tuple(flaky.checks, flaky.answered, flaky.silences, flaky.longestSilence),
               std::make_tuple(5u, 2u, 1u, 20s));
     EXPECT_EQ(form.JournalOfHosts().Day(2).runs.size(), 1u);
-    EXPECT_EQ(view.journalChanges, 15);
+    EXPECT_EQ(view.journalChanges + view.journalTimer, 0);  // no window to follow the checks
     // The menu's second item opens the window on the page; its rows come newest first.
     EXPECT_EQ(kMenuItems[1].caption, std::string("Журнал"));
     form.RunMenuCommand(kMenuItems[1].command);
@@ -74,6 +74,15 @@ TEST_F(Journal, EntriesTellEveryChangeAndHowLongTheLeftStateLasted)
     EXPECT_EQ(view.journal->Row(0)[6], "20 с");
     EXPECT_EQ(view.journal->Row(4)[6], "");
     EXPECT_EQ(view.journal->DroppedNote(), "");
+    // Open, the window follows: once, a while after the checks of a cycle, then every minute.
+    EXPECT_EQ(view.journalTimer, 60000);
+    Cycle(5s, {all[0], all[1], all[2]});
+    EXPECT_EQ(std::make_pair(view.journalChanges, view.journalTimer), std::make_pair(0, 250));
+    form.JournalTimer_Timer();
+    EXPECT_EQ(std::make_pair(view.journalChanges, view.journalTimer), std::make_pair(1, 60000));
+    form.JournalClosed();
+    Cycle(5s, {all[1]});
+    EXPECT_EQ(view.journalTimer, 0);
 }
 
 // The day keeps its runs of the last 24 hours, bounded, and the picture shows them in the
