@@ -22,6 +22,8 @@ inline constexpr const char* kJournalSaveTitle = "Сохранить журна�
 inline constexpr std::size_t kJournalColumns = 7;
 // «Время», «Группа», «Узел», «Хост», «Адрес», «Состояние», «Длилось».
 extern const std::array<const char*, kJournalColumns> kJournalColumnCaptions;
+// Their widths when the window opens, in device-independent pixels (at 96 dots per inch).
+inline constexpr std::array<int, kJournalColumns> kJournalColumnWidths{130, 90, 100, 120, 100, 160, 80};
 
 inline constexpr std::size_t kMaxJournalEntries = 10000;
 inline constexpr std::size_t kMaxRunsPerHost = 2000;

@@ -106,9 +106,8 @@ JournalWindow::JournalWindow(const JournalPage& page, std::function<void()> save
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(false);
-    const int widths[kJournalColumns] = {140, 110, 110, 120, 110, 170, 110};
     for (std::size_t c = 0; c < kJournalColumns; ++c)
-        table_->setColumnWidth(static_cast<int>(c), widths[c]);
+        table_->setColumnWidth(static_cast<int>(c), kJournalColumnWidths[c]);
 
     dropped_ = new QLabel;
     // Made again at once for bars of a new width, while shown.

@@ -27,7 +27,6 @@ constexpr int kClientWidth = 820, kClientHeight = 560;
 constexpr int kMinWidth = 480, kMinHeight = 360;
 constexpr int kMargin = 8, kButtonWidth = 100, kButtonHeight = 26;
 constexpr int kMaxStripsShown = 8;  // more scroll in their box
-constexpr std::array<int, kJournalColumns> kColumnWidths{130, 90, 100, 120, 100, 160, 80};
 
 // Whether a control shows when its window does.
 bool Shows(HWND control)
@@ -111,7 +110,7 @@ bool JournalWindow::Create()
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = caption.data();
-        column.cx = Px(kColumnWidths[c]);
+        column.cx = Px(kJournalColumnWidths[c]);
         column.iSubItem = static_cast<int>(c);
         SendMessageW(list_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
     }
@@ -210,7 +209,7 @@ void JournalWindow::UpdateFont()
 void JournalWindow::SizeColumns()
 {
     for (std::size_t c = 0; c < kJournalColumns; ++c)
-        SendMessageW(list_, LVM_SETCOLUMNWIDTH, c, Px(kColumnWidths[c]));
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, c, Px(kJournalColumnWidths[c]));
 }
 
 void JournalWindow::LayOut()
